@@ -1,0 +1,22 @@
+#pragma once
+
+#include "tool_error.hpp"
+
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace scenery_bake_determinism {
+
+// "0x{lb}.scenery.jsonl" with 4 upper-case hex digits.
+[[nodiscard]] std::string landblock_file_name(std::uint16_t landblock);
+
+// Writes one landblock's file in `directory`: every line followed by a line
+// feed, created or truncated, in one write. Fails with "write {path}" and
+// the file system's error as its cause.
+std::expected<void, ToolError> write_lines(const std::filesystem::path& directory, std::uint16_t landblock,
+                                           std::span<const std::string> lines);
+
+}  // namespace scenery_bake_determinism
