@@ -167,7 +167,9 @@ struct Region {
     // (0x2), then the terrain descriptor, then misc (0x200).
     static utils::ReadResult<Region> unpack(utils::ByteReader& reader);
     // Writes the parts that `part_flags` announces; a part that is announced
-    // must be present (and one that is present must be announced).
+    // must be present (and one that is present must be announced). Breaking
+    // that asserts in debug builds; otherwise the flags decide: an announced
+    // but absent part is written empty, an unannounced one is left out.
     void pack(utils::ByteWriter& writer) const;
 
     friend bool operator==(const Region&, const Region&) = default;
