@@ -1,0 +1,190 @@
+#include <quillmere/dat/utils/lrs.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace quillmere_dat::utils {
+
+namespace {
+
+constexpr std::size_t size_prefix = 4;
+constexpr std::uint32_t window = 4095;  // the largest distance 12 bits can hold
+constexpr std::size_t min_length = 2;
+constexpr std::size_t max_length = 17;  // 4 bits + 2
+
+std::uint32_t load_u32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
+    const std::size_t stored_size = stored.size();
+    if (stored_size < size_prefix) return {stored.begin(), stored.end()};
+    const std::uint32_t uncompressed_size = load_u32(stored.data());
+    if (uncompressed_size == 0) return {};
+
+    // The declared size is not trusted for the allocation: a two-byte token
+    // makes at most 17 bytes, so the stored bytes bound what can come out.
+    const std::uint64_t token_bytes = stored_size - size_prefix;
+    const std::uint64_t most_possible = (token_bytes / 2 + 1) * max_length;
+    const std::size_t limit =
+        static_cast<std::size_t>(std::min<std::uint64_t>(uncompressed_size, most_possible));
+
+    // Sized once; cut to the produced length at the end. Because the limit
+    // is never below what the tokens can produce, stopping at it is the same
+    // as stopping at `uncompressed_size`.
+    std::vector<std::uint8_t> output(limit);
+    std::uint8_t* out = output.data();
+    const std::uint8_t* in = stored.data();
+    std::size_t n = 0;
+    std::size_t i = size_prefix;
+    unsigned flags = 0;
+    int flag_bits_left = 0;
+
+    while (i < stored_size) {
+        if (flag_bits_left == 0) {
+            flags = in[i++];
+            flag_bits_left = 8;
+            // Eight literals in a row, all present and all fitting.
+            if (flags == 0 && stored_size - i >= 8 && limit - n >= 8) {
+                std::memcpy(out + n, in + i, 8);
+                i += 8;
+                n += 8;
+                flag_bits_left = 0;
+                if (n >= limit) break;
+                continue;
+            }
+        }
+        const bool back_reference = (flags & 0x80U) != 0;
+        flags <<= 1;
+        --flag_bits_left;
+
+        if (!back_reference) {
+            if (i == stored_size) break;
+            out[n++] = in[i++];
+        } else {
+            if (i + 1 >= stored_size) break;
+            const std::uint32_t b0 = in[i];
+            const std::uint32_t b1 = in[i + 1];
+            const std::size_t distance = b0 | (b1 & 0xF0U) << 4;
+            const std::size_t length = (b1 & 0x0FU) + min_length;
+            if (distance == 0) break;  // the end-of-stream marker
+            // Nothing to copy from yet: an unusable token, like the two above.
+            if (n == 0) break;
+            i += 2;
+
+            if (distance <= n && limit - n >= length) {
+                if (distance >= max_length && limit - n >= max_length) {
+                    // Source and destination cannot overlap; copying a whole
+                    // 17 bytes is cheaper than a variable count, and the bytes
+                    // past `length` are overwritten by what comes next (or cut).
+                    std::memcpy(out + n, out + n - distance, max_length);
+                } else if (distance >= length) {
+                    std::memcpy(out + n, out + n - distance, length);
+                } else if (distance == 1) {
+                    std::memset(out + n, out[n - 1], length);
+                } else {
+                    for (std::size_t k = 0; k < length; ++k) out[n + k] = out[n + k - distance];
+                }
+                n += length;
+            } else {
+                // The exact byte-by-byte rule: the source index is taken afresh
+                // for each byte, so a distance beyond the output so far reads
+                // from index 0, and the copy stops at the limit.
+                for (std::size_t k = 0; k < length && n < limit; ++k) {
+                    out[n] = out[n - std::min(n, distance)];
+                    ++n;
+                }
+            }
+        }
+        if (n >= limit) break;
+    }
+    output.resize(n);
+    return output;
+}
+
+std::vector<std::uint8_t> compress_lrs(std::span<const std::uint8_t> data) {
+    const std::size_t size = data.size();
+    if (size > 0xFFFFFFFFU) {
+        std::fprintf(stderr, "compress_lrs: data of 4 GiB or more cannot be stored\n");
+        std::abort();
+    }
+    std::vector<std::uint8_t> out;
+    // Worst case: every byte a literal, plus one flag byte per eight.
+    out.reserve(size_prefix + size + size / 8 + 1);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(size >> shift));
+    if (size == 0) return out;
+
+    // Hash chains keyed by the next two bytes (the shortest match), over the
+    // last `window` positions. `head` holds the latest position of each key,
+    // `previous` the position before it with the same key, ring-indexed.
+    constexpr std::uint32_t none = 0xFFFFFFFFU;
+    constexpr int max_candidates = 32;  // bounds the search on very repetitive data
+    std::vector<std::uint32_t> head(1U << 16, none);
+    std::array<std::uint32_t, window + 1> previous{};
+    const std::uint8_t* bytes = data.data();
+    const auto key_at = [bytes](std::size_t p) {
+        return static_cast<std::uint32_t>(bytes[p]) | static_cast<std::uint32_t>(bytes[p + 1]) << 8;
+    };
+    const auto insert = [&](std::size_t p) {
+        if (p + 1 >= size) return;
+        const std::uint32_t key = key_at(p);
+        previous[p & window] = head[key];
+        head[key] = static_cast<std::uint32_t>(p);
+    };
+
+    std::size_t flag_at = 0;
+    int tokens_in_flag = 8;
+    const auto begin_token = [&](bool back_reference) {
+        if (tokens_in_flag == 8) {
+            flag_at = out.size();
+            out.push_back(0);
+            tokens_in_flag = 0;
+        }
+        if (back_reference) out[flag_at] |= static_cast<std::uint8_t>(0x80U >> tokens_in_flag);
+        ++tokens_in_flag;
+    };
+
+    std::size_t pos = 0;
+    while (pos < size) {
+        std::size_t best_length = 0;
+        std::size_t best_distance = 0;
+        if (size - pos >= min_length) {
+            const std::size_t longest = std::min(max_length, size - pos);
+            std::uint32_t candidate = head[key_at(pos)];
+            // Every candidate lies before `pos`, so the distance is never 0,
+            // and nothing is found at position 0, where the output is empty.
+            for (int tries = 0; candidate != none && pos - candidate <= window && tries < max_candidates;
+                 ++tries) {
+                std::size_t length = min_length;  // the key already matched two bytes
+                while (length < longest && bytes[candidate + length] == bytes[pos + length]) ++length;
+                if (length > best_length) {
+                    best_length = length;
+                    best_distance = pos - candidate;
+                    if (length == longest) break;
+                }
+                candidate = previous[candidate & window];
+            }
+        }
+        if (best_length >= min_length) {
+            begin_token(true);
+            out.push_back(static_cast<std::uint8_t>(best_distance & 0xFFU));
+            out.push_back(static_cast<std::uint8_t>((best_distance >> 8) << 4 | (best_length - min_length)));
+            for (std::size_t k = 0; k < best_length; ++k) insert(pos + k);
+            pos += best_length;
+        } else {
+            begin_token(false);
+            out.push_back(bytes[pos]);
+            insert(pos);
+            ++pos;
+        }
+    }
+    return out;
+}
+
+}  // namespace quillmere_dat::utils
