@@ -1,0 +1,76 @@
+#include "bake_ring.hpp"
+
+#include "fetch_record.hpp"
+#include "mesh_cache.hpp"
+#include "placement_line.hpp"
+#include "scene_cache.hpp"
+
+#include <quillmere/dat/landblock/cell_landblock.hpp>
+
+#include <cmath>
+
+namespace scenery_bake_determinism {
+
+using quillmere_dat::landblock::CellLandblock;
+using quillmere_dat::landblock::LandblockInfo;
+using quillmere_scenery_bake::Footprint;
+
+namespace {
+
+constexpr std::uint32_t terrain_file(std::uint16_t landblock) { return std::uint32_t{landblock} << 16 | 0xFFFFU; }
+constexpr std::uint32_t objects_file(std::uint16_t landblock) { return std::uint32_t{landblock} << 16 | 0xFFFEU; }
+
+}  // namespace
+
+Footprint building_footprint(std::span<const quillmere_common::math::Vector3> mesh,
+                             const quillmere_dat::landblock::Frame& frame) {
+    float angle = std::atan2(frame.orientation.z, frame.orientation.w);
+    angle = angle + angle;
+    float s = 0.0F;
+    float c = 0.0F;
+    ::sincosf(angle, &s, &c);
+    Footprint footprint;
+    for (const auto& v : mesh) {
+        const float fx = (c * v.x - s * v.y) + frame.origin.x;
+        const float fy = (c * v.y + s * v.x) + frame.origin.y;
+        footprint.include(fx, fy);
+    }
+    return footprint;
+}
+
+std::vector<Footprint> building_footprints(const LandblockInfo& info, MeshCache& meshes) {
+    std::vector<Footprint> footprints;
+    footprints.reserve(info.buildings.size());
+    for (const auto& building : info.buildings) {
+        const auto mesh = meshes.find_mesh(building.model_id);
+        if (!mesh) continue;
+        footprints.push_back(building_footprint(*mesh, building.frame));
+    }
+    return footprints;
+}
+
+RunResult bake_ring_to_lines(const quillmere_dat::file_type::region::Region& region,
+                             const quillmere_dat::FileSource& portal, const quillmere_dat::FileSource& cell,
+                             std::span<const std::uint16_t> landblocks) {
+    SceneCache scenes(portal);
+    MeshCache meshes(portal);
+    RunResult run;
+    run.reserve(landblocks.size());
+    for (const std::uint16_t landblock : landblocks) {
+        LandblockLines entry{landblock, {}};
+        if (const auto terrain = fetch_record<CellLandblock>(cell, terrain_file(landblock))) {
+            std::vector<Footprint> footprints;
+            if (const auto info = fetch_record<LandblockInfo>(cell, objects_file(landblock))) {
+                footprints = building_footprints(*info, meshes);
+            }
+            const auto placements = quillmere_scenery_bake::bake_landblock_impl(
+                region, *terrain, std::uint32_t{landblock} << 16, scenes, meshes, footprints, false);
+            entry.lines.reserve(placements.size());
+            for (const auto& placement : placements) entry.lines.push_back(placement_line(placement));
+        }
+        run.push_back(std::move(entry));
+    }
+    return run;
+}
+
+}  // namespace scenery_bake_determinism

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <quillmere/scenery_bake/baker.hpp>
+
+#include <string>
+
+namespace scenery_bake_determinism {
+
+// One placement as a single-line JSON object (no line end). Floats are
+// written with exactly six decimals, rounded from their exact binary value
+// with ties to even; -0.0 is written as 0.000000, NaN as NaN, infinities as
+// inf and -inf. The key order is fixed: the run files are compared byte for
+// byte.
+[[nodiscard]] std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& placement);
+
+// A float as placement_line writes it.
+[[nodiscard]] std::string format_coordinate(float value);
+
+}  // namespace scenery_bake_determinism
