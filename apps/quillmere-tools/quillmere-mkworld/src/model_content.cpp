@@ -96,8 +96,9 @@ GfxObj make_graphics_object(std::uint32_t id, float radius, Random& random) {
     for (std::uint32_t i = 0; i < corners; ++i) {
         graphics::SWVertex vertex;
         const float reach = radius * random.between(0.6F, 1.0F);
-        vertex.origin = {ring[i][0] * reach, ring[i][1] * reach, 0.0F};
-        vertex.normal = {ring[i][0], ring[i][1], 0.0F};
+        const auto& direction = ring[i * ring.size() / corners];  // spread round the origin
+        vertex.origin = {direction[0] * reach, direction[1] * reach, 0.0F};
+        vertex.normal = {direction[0], direction[1], 0.0F};
         vertex.num_uvs = static_cast<std::uint16_t>(random.below(3));
         for (std::uint16_t u = 0; u < vertex.num_uvs; ++u) vertex.uvs.push_back({random.unit(), random.unit()});
         object.vertex_array.vertices.emplace(static_cast<std::uint16_t>(i), std::move(vertex));
