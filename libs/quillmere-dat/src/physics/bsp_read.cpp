@@ -34,69 +34,81 @@ ReadResult<std::vector<std::uint16_t>> read_u16_list(ByteReader& reader, std::ui
                                            [](ByteReader& r) { return r.read_u16(); });
 }
 
-ReadResult<BspNode> read_node(ByteReader& reader, BspTreeKind kind, std::size_t depth);
+// The recursion runs through read_into and read_split alone. Every field that
+// is not a child is read by a separate, non-inlined helper into its place,
+// so each level keeps only a few small results on the stack.
+ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t depth, BspNode& out);
 
-// Children are read into place rather than through QM_TRY temporaries, which
-// keeps each level's stack frame small: the recursion runs through here.
-ReadResult<void> read_child(ByteReader& reader, BspTreeKind kind, std::size_t depth,
-                            std::unique_ptr<BspNode>& child) {
-    auto node = read_node(reader, kind, depth);
-    if (!node.has_value()) return std::unexpected(std::move(node).error());
-    child = std::make_unique<BspNode>(std::move(*node));
+[[gnu::noinline]] ReadResult<void> read_plane_into(ByteReader& reader, quillmere_common::math::Plane& out) {
+    out = QM_TRY(utils::read_plane(reader));
     return {};
 }
 
-ReadResult<BspLeaf> read_leaf(ByteReader& reader, BspTreeKind kind) {
+[[gnu::noinline]] ReadResult<void> read_leaf_into(ByteReader& reader, BspTreeKind kind, BspNode& out) {
     BspLeaf leaf;
     leaf.leaf_index = QM_TRY(reader.read_u32());
-    if (kind != BspTreeKind::physics) return leaf;
-    leaf.solid = QM_TRY(reader.read_u32());
-    leaf.sphere = QM_TRY(utils::read_sphere(reader));
-    const std::uint32_t count = QM_TRY(reader.read_u32());
-    leaf.poly_ids = QM_TRY(read_u16_list(reader, count));
-    return leaf;
+    if (kind == BspTreeKind::physics) {
+        leaf.solid = QM_TRY(reader.read_u32());
+        leaf.sphere = QM_TRY(utils::read_sphere(reader));
+        const std::uint32_t count = QM_TRY(reader.read_u32());
+        leaf.poly_ids = QM_TRY(read_u16_list(reader, count));
+    }
+    out.value = std::move(leaf);
+    return {};
 }
 
-ReadResult<InternalNode> read_internal(ByteReader& reader, BspTreeKind kind, std::uint32_t tag,
-                                       std::size_t depth) {
-    InternalNode node;
-    node.node_type = InternalNode::node_type_of(tag);
-    node.plane = QM_TRY(utils::read_plane(reader));
-    const ChildPresence children = children_of(tag);
-    if (children.positive) QM_TRY_VOID(read_child(reader, kind, depth + 1, node.pos_child));
-    if (children.negative) QM_TRY_VOID(read_child(reader, kind, depth + 1, node.neg_child));
-    if (kind == BspTreeKind::structural) return node;
+[[gnu::noinline]] ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, InternalNode& node) {
+    if (kind == BspTreeKind::structural) return {};
     node.sphere = QM_TRY(utils::read_sphere(reader));
-    if (kind == BspTreeKind::physics) return node;
+    if (kind == BspTreeKind::physics) return {};
     const std::uint32_t count = QM_TRY(reader.read_u32());
     node.poly_ids = QM_TRY(read_u16_list(reader, count));
-    return node;
+    return {};
 }
 
-ReadResult<BspPortal> read_portal(ByteReader& reader, BspTreeKind kind, std::size_t depth) {
-    BspPortal portal;
-    portal.plane = QM_TRY(utils::read_plane(reader));
-    QM_TRY_VOID(read_child(reader, kind, depth + 1, portal.pos_child));
-    QM_TRY_VOID(read_child(reader, kind, depth + 1, portal.neg_child));
-    if (kind != BspTreeKind::drawing) return portal;
+[[gnu::noinline]] ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, BspPortal& portal) {
+    if (kind != BspTreeKind::drawing) return {};
     portal.sphere = QM_TRY(utils::read_sphere(reader));
     // Both counts come before both lists.
     const std::uint32_t poly_count = QM_TRY(reader.read_u32());
     const std::uint32_t portal_count = QM_TRY(reader.read_u32());
     portal.poly_ids = QM_TRY(read_u16_list(reader, poly_count));
     portal.portals = QM_TRY(utils::read_list<PortalPoly>(reader, portal_count, 4, PortalPoly::unpack));
-    return portal;
+    return {};
 }
 
-ReadResult<BspNode> read_node(ByteReader& reader, BspTreeKind kind, std::size_t depth) {
+// Plane, the children `children` names, then the trailing fields. A split is
+// an InternalNode or a BspPortal; on failure it holds a partial subtree that
+// the caller discards.
+template <typename Split>
+ReadResult<void> read_split(ByteReader& reader, BspTreeKind kind, std::size_t depth, ChildPresence children,
+                            Split& split) {
+    QM_TRY_VOID(read_plane_into(reader, split.plane));
+    if (children.positive) {
+        split.pos_child = std::make_unique<BspNode>();
+        QM_TRY_VOID(read_into(reader, kind, depth + 1, *split.pos_child));
+    }
+    if (children.negative) {
+        split.neg_child = std::make_unique<BspNode>();
+        QM_TRY_VOID(read_into(reader, kind, depth + 1, *split.neg_child));
+    }
+    return read_trailer(reader, kind, split);
+}
+
+ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t depth, BspNode& out) {
     if (depth > max_bsp_depth) {
         return std::unexpected(error::ReadError::check(
             "BSP tree deeper than " + std::to_string(max_bsp_depth) + " levels", reader.position()));
     }
     const std::uint32_t tag = QM_TRY(reader.read_u32());
-    if (tag == bsp_leaf_tag) return BspNode(QM_TRY(read_leaf(reader, kind)));
-    if (tag == bsp_portal_tag) return BspNode(QM_TRY(read_portal(reader, kind, depth)));
-    return BspNode(QM_TRY(read_internal(reader, kind, tag, depth)));
+    if (tag == bsp_leaf_tag) return read_leaf_into(reader, kind, out);
+    if (tag == bsp_portal_tag) {
+        auto& portal = out.value.emplace<BspPortal>();
+        return read_split(reader, kind, depth, {true, true}, portal);
+    }
+    auto& internal = out.value.emplace<InternalNode>();
+    internal.node_type = InternalNode::node_type_of(tag);
+    return read_split(reader, kind, depth, children_of(tag), internal);
 }
 
 }  // namespace
@@ -120,11 +132,15 @@ std::array<char, 4> InternalNode::node_type_of(std::uint32_t tag) noexcept {
 }
 
 ReadResult<BspPortal> BspPortal::read(ByteReader& reader, BspTreeKind kind) {
-    return read_portal(reader, kind, 1);
+    BspPortal portal;
+    QM_TRY_VOID(read_split(reader, kind, 1, {true, true}, portal));
+    return portal;
 }
 
 ReadResult<BspNode> BspNode::read(ByteReader& reader, BspTreeKind kind) {
-    return read_node(reader, kind, 1);
+    BspNode node;
+    QM_TRY_VOID(read_into(reader, kind, 1, node));
+    return node;
 }
 
 }  // namespace quillmere_dat::physics
