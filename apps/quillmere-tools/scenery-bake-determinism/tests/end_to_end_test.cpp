@@ -14,9 +14,12 @@
 #include <quillmere/dat/landblock/landblock_info.hpp>
 
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -36,6 +39,19 @@ std::string slurp(const fs::path& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+std::string sha256_hex(const std::string& data) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_Digest(data.data(), data.size(), digest, &length, EVP_sha256(), nullptr);
+    std::string hex;
+    char pair[3];
+    for (unsigned int i = 0; i < length; ++i) {
+        std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+        hex += pair;
+    }
+    return hex;
 }
 
 std::string quote(const std::string& text) {
@@ -272,4 +288,28 @@ TEST_F(CheckTest, EmptyOutputVariableMeansTheWorkingDirectory) {
     EXPECT_EQ(outcome.status, 0) << outcome.stderr_text;
     EXPECT_TRUE(fs::exists(cwd / "run1" / "0xA9B4.scenery.jsonl"));
     EXPECT_TRUE(fs::exists(cwd / "run2" / "0xAFBA.scenery.jsonl"));
+}
+
+// The placements of the demo world are pinned: any change of the baker, the
+// line format or the demo world shows up here as a deliberate change of the
+// golden values.
+TEST_F(CheckTest, DemoWorldMatchesTheGoldenDigest) {
+    write(quillmere_mkworld::build_world(quillmere_mkworld::Profile::demo, 1));
+    ASSERT_EQ(run().status, 0);
+
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(out() / "run1")) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    std::string all;
+    for (const auto& file : files) all += slurp(file);
+
+    std::map<std::string, std::string> golden;
+    std::istringstream lines(slurp(SCENERY_BAKE_DETERMINISM_GOLDEN));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const auto space = line.find(' ');
+        golden[line.substr(0, space)] = line.substr(space + 1);
+    }
+    EXPECT_EQ(std::to_string(std::count(all.begin(), all.end(), '\n')), golden["placements"]);
+    EXPECT_EQ(sha256_hex(all), golden["sha256"]);
 }
