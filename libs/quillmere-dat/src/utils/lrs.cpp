@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,71 +40,96 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
     // is never below what the tokens can produce, stopping at it is the same
     // as stopping at `uncompressed_size`.
     std::vector<std::uint8_t> output(limit);
-    std::uint8_t* out = output.data();
-    const std::uint8_t* in = stored.data();
+    std::uint8_t* const out = output.data();
+    const std::uint8_t* const in = stored.data();
     std::size_t n = 0;
     std::size_t i = size_prefix;
-    unsigned flags = 0;
-    int flag_bits_left = 0;
+
+    // Eight tokens read at most 16 bytes, and a run of literals is copied as
+    // one 8-byte piece that may start 14 bytes in. A back-reference writes
+    // at most 17 bytes, copied in 8-byte pieces; a piece may write up to 7
+    // bytes past the token's end, which later tokens overwrite or the final
+    // cut removes.
+    constexpr std::size_t group_input = 14 + 8;
+    constexpr std::size_t group_output = 8 * max_length + 8;
 
     while (i < stored_size) {
-        if (flag_bits_left == 0) {
-            flags = in[i++];
-            flag_bits_left = 8;
-            // Eight literals in a row, all present and all fitting.
-            if (flags == 0 && stored_size - i >= 8 && limit - n >= 8) {
+        unsigned flags = in[i++];
+
+        if (stored_size - i >= group_input && limit - n >= group_output) {
+            // Every byte these eight tokens can read is present and every
+            // byte they can write fits, so only unusable references stop.
+            if (flags == 0) {
                 std::memcpy(out + n, in + i, 8);
                 i += 8;
                 n += 8;
-                flag_bits_left = 0;
-                if (n >= limit) break;
                 continue;
             }
-        }
-        const bool back_reference = (flags & 0x80U) != 0;
-        flags <<= 1;
-        --flag_bits_left;
-
-        if (!back_reference) {
-            if (i == stored_size) break;
-            out[n++] = in[i++];
-        } else {
-            if (i + 1 >= stored_size) break;
-            const std::uint32_t b0 = in[i];
-            const std::uint32_t b1 = in[i + 1];
-            const std::size_t distance = b0 | (b1 & 0xF0U) << 4;
-            const std::size_t length = (b1 & 0x0FU) + min_length;
-            if (distance == 0) break;  // the end-of-stream marker
-            // Nothing to copy from yet: an unusable token, like the two above.
-            if (n == 0) break;
-            i += 2;
-
-            if (distance <= n && limit - n >= length) {
-                if (distance >= max_length && limit - n >= max_length) {
-                    // Source and destination cannot overlap; copying a whole
-                    // 17 bytes is cheaper than a variable count, and the bytes
-                    // past `length` are overwritten by what comes next (or cut).
-                    std::memcpy(out + n, out + n - distance, max_length);
-                } else if (distance >= length) {
-                    std::memcpy(out + n, out + n - distance, length);
+            for (unsigned token = 0; token < 8;) {
+                if ((flags & 0x80U) == 0) {
+                    // A run of literals, copied as one 8-byte piece.
+                    const unsigned run = std::min<unsigned>(
+                        static_cast<unsigned>(std::countl_zero(static_cast<std::uint8_t>(flags))),
+                        8 - token);
+                    std::memcpy(out + n, in + i, 8);
+                    n += run;
+                    i += run;
+                    token += run;
+                    flags <<= run;
+                    continue;
+                }
+                ++token;
+                flags <<= 1;
+                const std::size_t distance = in[i] | (in[i + 1] & 0xF0U) << 4;
+                const std::size_t length = (in[i + 1] & 0x0FU) + min_length;
+                // A zero distance ends the stream; with no output yet there is
+                // nothing to copy from, which ends decoding the same way.
+                if (distance == 0 || n == 0) goto done;
+                i += 2;
+                if (distance >= 8 && distance <= n) {
+                    // Each 8-byte piece reads only bytes already written.
+                    for (std::size_t k = 0; k < length; k += 8) {
+                        std::memcpy(out + n + k, out + n + k - distance, 8);
+                    }
                 } else if (distance == 1) {
                     std::memset(out + n, out[n - 1], length);
-                } else {
+                } else if (distance <= n) {
+                    // Byte by byte: a short distance repeats the latest bytes.
                     for (std::size_t k = 0; k < length; ++k) out[n + k] = out[n + k - distance];
+                } else {
+                    // A distance beyond the output reads from index 0 until
+                    // the output has grown to the distance.
+                    for (std::size_t k = 0; k < length; ++k) {
+                        out[n + k] = out[n + k - std::min(n + k, distance)];
+                    }
                 }
                 n += length;
+            }
+            continue;
+        }
+
+        // Near the end of the input or of the output: every check, token by
+        // token, exactly as the format defines them.
+        for (int token = 0; token < 8; ++token, flags <<= 1) {
+            if (token > 0 && i >= stored_size) goto done;
+            if ((flags & 0x80U) == 0) {
+                if (i == stored_size) goto done;
+                out[n++] = in[i++];
             } else {
-                // The exact byte-by-byte rule: the source index is taken afresh
-                // for each byte, so a distance beyond the output so far reads
-                // from index 0, and the copy stops at the limit.
+                if (i + 1 >= stored_size) goto done;
+                const std::size_t distance = in[i] | (in[i + 1] & 0xF0U) << 4;
+                const std::size_t length = (in[i + 1] & 0x0FU) + min_length;
+                if (distance == 0 || n == 0) goto done;
+                i += 2;
                 for (std::size_t k = 0; k < length && n < limit; ++k) {
                     out[n] = out[n - std::min(n, distance)];
                     ++n;
                 }
             }
+            if (n >= limit) goto done;
         }
-        if (n >= limit) break;
     }
+done:
     output.resize(n);
     return output;
 }
