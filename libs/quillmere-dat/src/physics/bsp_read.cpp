@@ -4,12 +4,14 @@
 #include <quillmere/dat/utils/math_records.hpp>
 #include <quillmere/dat/utils/primitives.hpp>
 
+#include <optional>
 #include <string>
 
 namespace quillmere_dat::physics {
 
 namespace {
 
+using quillmere_common::math::Plane;
 using utils::ByteReader;
 using utils::ReadResult;
 
@@ -34,30 +36,20 @@ ReadResult<std::vector<std::uint16_t>> read_u16_list(ByteReader& reader, std::ui
                                            [](ByteReader& r) { return r.read_u16(); });
 }
 
-// The recursion runs through read_into and read_split alone. Every field that
-// is not a child is read by a separate, non-inlined helper into its place,
-// so each level keeps only a few small results on the stack.
-ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t depth, BspNode& out);
+// The fields of a node that are not children, read with ordinary results.
 
-[[gnu::noinline]] ReadResult<void> read_plane_into(ByteReader& reader, quillmere_common::math::Plane& out) {
-    out = QM_TRY(utils::read_plane(reader));
-    return {};
-}
-
-[[gnu::noinline]] ReadResult<void> read_leaf_into(ByteReader& reader, BspTreeKind kind, BspNode& out) {
+ReadResult<BspLeaf> read_leaf(ByteReader& reader, BspTreeKind kind) {
     BspLeaf leaf;
     leaf.leaf_index = QM_TRY(reader.read_u32());
-    if (kind == BspTreeKind::physics) {
-        leaf.solid = QM_TRY(reader.read_u32());
-        leaf.sphere = QM_TRY(utils::read_sphere(reader));
-        const std::uint32_t count = QM_TRY(reader.read_u32());
-        leaf.poly_ids = QM_TRY(read_u16_list(reader, count));
-    }
-    out.value = std::move(leaf);
-    return {};
+    if (kind != BspTreeKind::physics) return leaf;
+    leaf.solid = QM_TRY(reader.read_u32());
+    leaf.sphere = QM_TRY(utils::read_sphere(reader));
+    const std::uint32_t count = QM_TRY(reader.read_u32());
+    leaf.poly_ids = QM_TRY(read_u16_list(reader, count));
+    return leaf;
 }
 
-[[gnu::noinline]] ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, InternalNode& node) {
+ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, InternalNode& node) {
     if (kind == BspTreeKind::structural) return {};
     node.sphere = QM_TRY(utils::read_sphere(reader));
     if (kind == BspTreeKind::physics) return {};
@@ -66,7 +58,7 @@ ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t dep
     return {};
 }
 
-[[gnu::noinline]] ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, BspPortal& portal) {
+ReadResult<void> read_trailer(ByteReader& reader, BspTreeKind kind, BspPortal& portal) {
     if (kind != BspTreeKind::drawing) return {};
     portal.sphere = QM_TRY(utils::read_sphere(reader));
     // Both counts come before both lists.
@@ -77,38 +69,82 @@ ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t dep
     return {};
 }
 
+// The recursion. Its frames are kept small, since the reader recurses once
+// per level and instrumented builds give every error value on the stack its
+// own padded slot: no error value lives on the recursive path. The first
+// failure is stored in the walk and reported upwards as `false`; every
+// error-carrying read happens in a separate, non-inlined step.
+struct Walk {
+    ByteReader& reader;
+    BspTreeKind kind;
+    std::optional<error::ReadError> failure;
+};
+
+[[gnu::cold, gnu::noinline]] bool fail(Walk& walk, error::ReadError error) {
+    walk.failure = std::move(error);
+    return false;
+}
+
+[[gnu::noinline]] bool read_tag(Walk& walk, std::size_t depth, std::uint32_t& tag) {
+    if (depth > max_bsp_depth) {
+        return fail(walk, error::ReadError::check(
+                              "BSP tree deeper than " + std::to_string(max_bsp_depth) + " levels",
+                              walk.reader.position()));
+    }
+    auto read = walk.reader.read_u32();
+    if (!read.has_value()) return fail(walk, std::move(read).error());
+    tag = *read;
+    return true;
+}
+
+[[gnu::noinline]] bool read_leaf_into(Walk& walk, BspNode& out) {
+    auto leaf = read_leaf(walk.reader, walk.kind);
+    if (!leaf.has_value()) return fail(walk, std::move(leaf).error());
+    out.value = std::move(*leaf);
+    return true;
+}
+
+[[gnu::noinline]] bool read_plane_into(Walk& walk, Plane& plane) {
+    auto read = utils::read_plane(walk.reader);
+    if (!read.has_value()) return fail(walk, std::move(read).error());
+    plane = *read;
+    return true;
+}
+
+template <typename Split>
+[[gnu::noinline]] bool read_trailer_into(Walk& walk, Split& split) {
+    auto read = read_trailer(walk.reader, walk.kind, split);
+    if (!read.has_value()) return fail(walk, std::move(read).error());
+    return true;
+}
+
+bool read_node(Walk& walk, std::size_t depth, BspNode& out);
+
 // Plane, the children `children` names, then the trailing fields. A split is
 // an InternalNode or a BspPortal; on failure it holds a partial subtree that
 // the caller discards.
 template <typename Split>
-ReadResult<void> read_split(ByteReader& reader, BspTreeKind kind, std::size_t depth, ChildPresence children,
-                            Split& split) {
-    QM_TRY_VOID(read_plane_into(reader, split.plane));
+bool read_split(Walk& walk, std::size_t depth, ChildPresence children, Split& split) {
+    if (!read_plane_into(walk, split.plane)) return false;
     if (children.positive) {
-        split.pos_child = std::make_unique<BspNode>();
-        QM_TRY_VOID(read_into(reader, kind, depth + 1, *split.pos_child));
+        split.pos_child.reset(new BspNode());
+        if (!read_node(walk, depth + 1, *split.pos_child)) return false;
     }
     if (children.negative) {
-        split.neg_child = std::make_unique<BspNode>();
-        QM_TRY_VOID(read_into(reader, kind, depth + 1, *split.neg_child));
+        split.neg_child.reset(new BspNode());
+        if (!read_node(walk, depth + 1, *split.neg_child)) return false;
     }
-    return read_trailer(reader, kind, split);
+    return read_trailer_into(walk, split);
 }
 
-ReadResult<void> read_into(ByteReader& reader, BspTreeKind kind, std::size_t depth, BspNode& out) {
-    if (depth > max_bsp_depth) {
-        return std::unexpected(error::ReadError::check(
-            "BSP tree deeper than " + std::to_string(max_bsp_depth) + " levels", reader.position()));
-    }
-    const std::uint32_t tag = QM_TRY(reader.read_u32());
-    if (tag == bsp_leaf_tag) return read_leaf_into(reader, kind, out);
-    if (tag == bsp_portal_tag) {
-        auto& portal = out.value.emplace<BspPortal>();
-        return read_split(reader, kind, depth, {true, true}, portal);
-    }
+bool read_node(Walk& walk, std::size_t depth, BspNode& out) {
+    std::uint32_t tag = 0;
+    if (!read_tag(walk, depth, tag)) return false;
+    if (tag == bsp_leaf_tag) return read_leaf_into(walk, out);
+    if (tag == bsp_portal_tag) return read_split(walk, depth, {true, true}, out.value.emplace<BspPortal>());
     auto& internal = out.value.emplace<InternalNode>();
     internal.node_type = InternalNode::node_type_of(tag);
-    return read_split(reader, kind, depth, children_of(tag), internal);
+    return read_split(walk, depth, children_of(tag), internal);
 }
 
 }  // namespace
@@ -132,14 +168,16 @@ std::array<char, 4> InternalNode::node_type_of(std::uint32_t tag) noexcept {
 }
 
 ReadResult<BspPortal> BspPortal::read(ByteReader& reader, BspTreeKind kind) {
+    Walk walk{reader, kind, std::nullopt};
     BspPortal portal;
-    QM_TRY_VOID(read_split(reader, kind, 1, {true, true}, portal));
+    if (!read_split(walk, 1, {true, true}, portal)) return std::unexpected(std::move(*walk.failure));
     return portal;
 }
 
 ReadResult<BspNode> BspNode::read(ByteReader& reader, BspTreeKind kind) {
+    Walk walk{reader, kind, std::nullopt};
     BspNode node;
-    QM_TRY_VOID(read_into(reader, kind, 1, node));
+    if (!read_node(walk, 1, node)) return std::unexpected(std::move(*walk.failure));
     return node;
 }
 

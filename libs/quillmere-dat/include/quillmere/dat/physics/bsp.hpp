@@ -27,7 +27,8 @@ enum class BspTreeKind : std::uint32_t {
 
 // The deepest tree the reader accepts, the root being level 1. Real trees are
 // a few dozen levels deep; the reader recurses once per level, and this bound
-// keeps that recursion well inside the stack even in instrumented builds.
+// keeps that recursion well inside the stack even in instrumented builds
+// (about half a megabyte at the limit under AddressSanitizer).
 // A deeper tree fails with the check "BSP tree deeper than 1024 levels" at
 // the position of the first tag below the limit.
 inline constexpr std::size_t max_bsp_depth = 1024;
@@ -120,8 +121,10 @@ struct BspNode {
     // last byte of the subtree. A failure anywhere fails the whole node.
     static utils::ReadResult<BspNode> read(utils::ByteReader& reader, BspTreeKind kind);
 
-    // Writes exactly what `read` with the same kind consumes. Fields the kind
-    // carries but the node lacks are written as zeros.
+    // Writes exactly what `read` with the same kind consumes, for any tree
+    // `read` can produce: every portal holds both children and every internal
+    // node the children its tag names. Fields the kind carries but the node
+    // lacks are written as zeros.
     void pack(utils::ByteWriter& writer, BspTreeKind kind) const;
 
     // Deep comparison, without recursion.
