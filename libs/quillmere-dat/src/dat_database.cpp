@@ -93,7 +93,12 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
 
     const DatHeader header = QM_TRY(read_header(fd));
     const archive::BlockChainReader chains(fd, header.block_size, file_length);
-    std::vector<DatFileEntry> walked = QM_TRY(archive::read_directory(chains, header.root_offset));
+    // Each node of a well-formed directory has 1716 bytes of the archive to
+    // itself, which bounds how many there can be.
+    const std::uint64_t max_nodes = file_length / node_size + 1;
+    std::vector<DatFileEntry> walked = QM_TRY(archive::read_directory(
+        [&chains](std::uint32_t offset) { return chains.read(offset, node_size); },
+        header.root_offset, max_nodes));
 
     DatDatabase database(std::move(handle), file_length, header);
     database.entries_ = index_by_id(std::move(walked));

@@ -3,6 +3,8 @@
 
 #include "archive_test_support.hpp"
 
+#include "../src/archive/directory_walk.hpp"
+
 #include <quillmere/dat/dat_database.hpp>
 
 #include <gtest/gtest.h>
@@ -226,28 +228,45 @@ TEST(DatDirectory, RootInAnArchiveShorterThanANodeFailsAtTheEnd) {
     EXPECT_EQ(database.error().display(), "IO error: failed to fill whole buffer");
 }
 
-TEST(DatDirectory, AVeryDeepChainOfNodesDoesNotExhaustTheStack) {
+TEST(DatDirectory, NodesSharingBytesCannotMultiplyTheDirectory) {
     // Nodes 16 bytes apart, each read contiguously from its single block:
     // node k's branches[0] is node k+1, and the other words its 1716 bytes
     // cover (other nodes' links and branches) fall on slots it never visits;
-    // its entry count lands on a zero word. The deepest node holds one entry.
-    constexpr std::uint32_t depth = 200000;
+    // its entry count lands on a zero word. A well-formed archive gives each
+    // node 1716 bytes of its own, so far fewer nodes fit.
+    constexpr std::uint32_t depth = 20000;
     constexpr std::uint32_t first = 0x200;
     Bytes image = image_with_header(block, first);
     const std::uint32_t last = first + 16 * (depth - 1);
     image.resize(last + 4 + 1716);
     for (std::uint32_t k = 0; k + 1 < depth; ++k) put_u32(image, first + 16 * k + 4, first + 16 * (k + 1));
-    put_u32(image, last + 4 + 248, 1);
-    Bytes packed;
-    {
-        quillmere_dat::utils::ByteWriter writer;
-        entry(0xCAFE).pack(writer);
-        packed = std::move(writer).take();
-    }
-    put_bytes(image, last + 4 + 252, packed);
     const auto database = open_image(image);
-    ASSERT_TRUE(database.has_value()) << database.error().display();
-    EXPECT_EQ(ids_of(*database), (std::vector<std::uint32_t>{0xCAFE}));
+    ASSERT_FALSE(database.has_value());
+    EXPECT_EQ(database.error().display(),
+              "Corruption detected: directory has more than the " +
+                  std::to_string(image.size() / 1716 + 1) + " nodes the archive can hold");
+}
+
+TEST(DatDirectory, AVeryDeepTreeIsWalkedWithoutRecursion) {
+    // 300000 levels, one node per level, served from memory: node k has one
+    // entry with id k and its only child in slot 0.
+    constexpr std::uint32_t depth = 300000;
+    const Bytes blank = node_bytes({{}, {entry(0)}});
+    const quillmere_dat::archive::NodeReader read_node = [&blank](std::uint32_t offset) {
+        const std::uint32_t level = offset - 1;
+        Bytes node = blank;
+        put_u32(node, 0, level + 1 < depth ? offset + 1 : 0);  // branches[0]
+        put_u32(node, 252 + 4, level);                          // the entry's id
+        return std::expected<Bytes, DatError>(std::move(node));
+    };
+    const auto walked = quillmere_dat::archive::read_directory(read_node, 1, depth);
+    ASSERT_TRUE(walked.has_value()) << walked.error().display();
+    ASSERT_EQ(walked->size(), depth);
+    for (std::uint32_t k = 0; k < depth; ++k) ASSERT_EQ((*walked)[k].id, k);
+
+    const auto bounded = quillmere_dat::archive::read_directory(read_node, 1, depth - 1);
+    ASSERT_FALSE(bounded.has_value());
+    EXPECT_NE(bounded.error().get_if<DatError::Corruption>(), nullptr);
 }
 
 TEST(DatGetFile, ReturnsStoredOrDecompressedBytes) {

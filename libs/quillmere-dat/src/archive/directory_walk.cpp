@@ -1,7 +1,7 @@
 #include "directory_walk.hpp"
 
 #include <quillmere/common/try.hpp>
-#include <quillmere/dat/dat_database.hpp>
+#include <quillmere/dat/utils/byte_reader.hpp>
 
 #include <algorithm>
 #include <array>
@@ -30,10 +30,17 @@ std::string reached_twice(std::uint32_t offset) {
     return text;
 }
 
+std::string too_many_nodes(std::uint64_t max_nodes) {
+    char text[96];
+    std::snprintf(text, sizeof text, "directory has more than the %llu nodes the archive can hold",
+                  static_cast<unsigned long long>(max_nodes));
+    return text;
+}
+
 }  // namespace
 
 std::expected<std::vector<DatFileEntry>, error::DatError> read_directory(
-    const BlockChainReader& chains, std::uint32_t root_offset) {
+    const NodeReader& read_node, std::uint32_t root_offset, std::uint64_t max_nodes) {
     std::vector<DatFileEntry> found;
     // Node offsets still to visit, the next one on top. An explicit stack
     // instead of recursion: a hostile archive can chain hundreds of
@@ -50,8 +57,14 @@ std::expected<std::vector<DatFileEntry>, error::DatError> read_directory(
         if (!visited.insert(offset).second) {
             return std::unexpected(error::DatError::Corruption{reached_twice(offset)});
         }
+        // Nodes that share bytes could otherwise make a small archive yield
+        // up to 61 entries per byte.
+        if (visited.size() > max_nodes) {
+            return std::unexpected(error::DatError::Corruption{too_many_nodes(max_nodes)});
+        }
 
-        const std::vector<std::uint8_t> node = QM_TRY(chains.read(offset, DatDatabase::node_size));
+        const std::vector<std::uint8_t> node = QM_TRY(read_node(offset));
+        if (node.size() < entries_at) return std::unexpected(error::IoError::unexpected_eof());
         const std::uint32_t entry_count = load_u32(node, entry_count_at);
 
         // More than 61 entries run past the node's end: the 62nd entry's first
