@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,23 @@ TEST(DatDatabaseOpen, TwoOpensAreIndependentAndMovable) {
     EXPECT_EQ(second->get_file(7), (Bytes{1, 2, 3}));
     DatDatabase moved = std::move(*second);
     EXPECT_EQ(moved.get_file(7), (Bytes{1, 2, 3}));
+}
+
+TEST(DatDatabaseOpen, FailedOpensLeaveNoFileOpen) {
+    const auto open_descriptors = [] {
+        std::size_t count = 0;
+        for ([[maybe_unused]] const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) ++count;
+        return count;
+    };
+    const TempFile cyclic(directory_image(node_at(1), {{node_at(1), {{node_at(1)}, {}}}}));
+    const TempFile short_header(Bytes(0x150, 0));
+    const std::size_t before = open_descriptors();
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_FALSE(DatDatabase::open(cyclic.path()).has_value());
+        EXPECT_FALSE(DatDatabase::open(short_header.path()).has_value());
+        EXPECT_FALSE(DatDatabase::open(testing::TempDir() + "no-such-archive.dat").has_value());
+    }
+    EXPECT_EQ(open_descriptors(), before);
 }
 
 TEST(DatDirectory, WalksOnlyTheSlotsTheNodeUses) {
