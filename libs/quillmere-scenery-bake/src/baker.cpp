@@ -42,13 +42,45 @@ using quillmere_dat::landblock::CellLandblock;
     return scenes[index];
 }
 
+// Tells the observer what was decided. The baker stops working out an
+// object at its first failed test; only here, for the observer's sake, is a
+// frequency or skip-marker drop given the position it would have had.
+void report(DropObserver& observer, const detail::ObjectOutcome& outcome,
+            const quillmere_dat::file_type::object_desc::ObjectDesc& object, std::uint32_t object_index,
+            const detail::VertexContext& vertex) {
+    ConsideredObject considered{outcome.fate, outcome.placement, std::nullopt};
+    if (outcome.fate == ObjectFate::dropped_by_frequency || outcome.fate == ObjectFate::dropped_by_skip_marker) {
+        const auto position = detail::object_position(object, object_index, vertex);
+        considered.placement.x = position.x;
+        considered.placement.y = position.y;
+    }
+    if (outcome.fate == ObjectFate::placed || outcome.fate == ObjectFate::dropped_by_overlap) {
+        considered.footprint = outcome.footprint;
+    }
+    observer.object_considered(considered);
+}
+
 }  // namespace
+
+std::string_view fate_name(ObjectFate fate) noexcept {
+    switch (fate) {
+        case ObjectFate::placed: return "placed";
+        case ObjectFate::dropped_by_frequency: return "frequency";
+        case ObjectFate::dropped_by_skip_marker: return "skip marker";
+        case ObjectFate::dropped_out_of_bounds: return "bounds";
+        case ObjectFate::dropped_on_road: return "road";
+        case ObjectFate::dropped_by_slope: return "slope";
+        case ObjectFate::dropped_without_mesh: return "no mesh";
+        case ObjectFate::dropped_by_overlap: return "overlap";
+    }
+    return "unknown";
+}
 
 std::vector<SceneryPlacement> bake_landblock_impl(const Region& region, const CellLandblock& landblock,
                                                   std::uint32_t landblock_base_id, SceneLookup& scenes,
                                                   MeshLookup& meshes,
                                                   std::span<const Footprint> building_footprints,
-                                                  bool slope_filter) {
+                                                  bool slope_filter, DropObserver* observer) {
     std::vector<SceneryPlacement> placements;
     if (!region.scene_desc.has_value()) return placements;
     const SceneDesc& scene_desc = *region.scene_desc;
@@ -97,10 +129,11 @@ std::vector<SceneryPlacement> bake_landblock_impl(const Region& region, const Ce
         std::uint32_t object_index = 0;
         for (const auto& object : scene->objects) {
             auto outcome = detail::decide_object(object, object_index, vertex, context, meshes);
-            if (outcome.fate == detail::ObjectFate::placed) {
+            if (outcome.fate == ObjectFate::placed) {
                 placed_footprints.push_back(outcome.footprint);
                 placements.push_back(outcome.placement);
             }
+            if (observer != nullptr) report(*observer, outcome, object, object_index, vertex);
             ++object_index;
         }
     }

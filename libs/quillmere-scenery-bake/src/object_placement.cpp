@@ -91,6 +91,18 @@ struct Offset {
 
 }  // namespace
 
+Position object_position(const ObjectDesc& object, std::uint32_t object_index,
+                         const VertexContext& vertex) noexcept {
+    const auto object_hash = [&](std::uint32_t salt) {
+        return scenery_hash::object_hash(object_index, salt, vertex.multiplier, vertex.base_term);
+    };
+    const Offset offset = turned(
+        {displaced(object.frame.origin.x, object.displace_x, object_hash(scenery_hash::displace_x_salt)),
+         displaced(object.frame.origin.y, object.displace_y, object_hash(scenery_hash::displace_y_salt))},
+        vertex.quarter_turn);
+    return {vertex.base_x + offset.x, vertex.base_y + offset.y};
+}
+
 ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index,
                             const VertexContext& vertex, const LandblockContext& landblock,
                             MeshLookup& meshes) {
@@ -98,30 +110,38 @@ ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index
         return scenery_hash::object_hash(object_index, salt, vertex.multiplier, vertex.base_term);
     };
 
+    // Each drop returns what was worked out before it, for an observer.
+    ObjectOutcome outcome;
+    outcome.placement.obj_id = object.obj_id;
+    outcome.placement.source_cell_x = vertex.cell_x;
+    outcome.placement.source_cell_y = vertex.cell_y;
+    outcome.placement.source_obj_idx = object_index;
+    const auto drop = [&outcome](ObjectFate fate) -> ObjectOutcome& {
+        outcome.fate = fate;
+        return outcome;
+    };
+
     // A NaN frequency never beats the threshold.
     if (!(static_cast<double>(object.frequency) > vertex.frequency_threshold)) {
-        return {ObjectFate::dropped_by_frequency, {}, {}};
+        return drop(ObjectFate::dropped_by_frequency);
     }
-    if (object.skip_marker != 0) return {ObjectFate::dropped_by_skip_marker, {}, {}};
+    if (object.skip_marker != 0) return drop(ObjectFate::dropped_by_skip_marker);
 
-    const Offset offset = turned(
-        {displaced(object.frame.origin.x, object.displace_x, object_hash(scenery_hash::displace_x_salt)),
-         displaced(object.frame.origin.y, object.displace_y, object_hash(scenery_hash::displace_y_salt))},
-        vertex.quarter_turn);
-    const float x = vertex.base_x + offset.x;
-    const float y = vertex.base_y + offset.y;
+    const auto [x, y] = object_position(object, object_index, vertex);
+    outcome.placement.x = x;
+    outcome.placement.y = y;
 
     // Both edges belong to the landblock.
     if (x > height::landblock_size || x < 0.0F || y < 0.0F || y > height::landblock_size) {
-        return {ObjectFate::dropped_out_of_bounds, {}, {}};
+        return drop(ObjectFate::dropped_out_of_bounds);
     }
-    if (on_road(landblock.landblock, x, y)) return {ObjectFate::dropped_on_road, {}, {}};
+    if (on_road(landblock.landblock, x, y)) return drop(ObjectFate::dropped_on_road);
 
     float z = 0.0F;
     if (landblock.slope_filter) {
         const float slope = height::slope_at(landblock.grid, x, y);
         if (object.min_slope > slope || slope > object.max_slope) {
-            return {ObjectFate::dropped_by_slope, {}, {}};
+            return drop(ObjectFate::dropped_by_slope);
         }
         z = height::bilinear_height_from_grid(landblock.grid, x, y);
     } else {
@@ -135,31 +155,20 @@ ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index
     ::sincosf(half, &qz, &qw);
 
     const float scale = scale_of(object, object_hash(scenery_hash::scale_salt));
+    outcome.placement.z = z;
+    outcome.placement.qw = qw;
+    outcome.placement.qz = qz;
+    outcome.placement.scale = scale;
 
     const auto mesh = meshes.find_mesh(object.obj_id);
-    if (!mesh.has_value()) return {ObjectFate::dropped_without_mesh, {}, {}};
+    if (!mesh.has_value()) return drop(ObjectFate::dropped_without_mesh);
 
-    const Footprint box = footprint_of(*mesh, heading, scale, x, y);
-    if (overlaps_any(box, landblock.building_footprints) ||
-        overlaps_any(box, landblock.placed_footprints)) {
-        return {ObjectFate::dropped_by_overlap, {}, {}};
+    outcome.footprint = footprint_of(*mesh, heading, scale, x, y);
+    if (overlaps_any(outcome.footprint, landblock.building_footprints) ||
+        overlaps_any(outcome.footprint, landblock.placed_footprints)) {
+        return drop(ObjectFate::dropped_by_overlap);
     }
-
-    const SceneryPlacement placement{
-        .obj_id = object.obj_id,
-        .x = x,
-        .y = y,
-        .z = z,
-        .qw = qw,
-        .qx = 0.0F,
-        .qy = 0.0F,
-        .qz = qz,
-        .scale = scale,
-        .source_cell_x = vertex.cell_x,
-        .source_cell_y = vertex.cell_y,
-        .source_obj_idx = object_index,
-    };
-    return {ObjectFate::placed, placement, box};
+    return drop(ObjectFate::placed);
 }
 
 }  // namespace quillmere_scenery_bake::detail

@@ -14,22 +14,14 @@
 // the vertex walk so that each object's fate is one value.
 namespace quillmere_scenery_bake::detail {
 
-// What became of one object the baker considered.
-enum class ObjectFate : std::uint8_t {
-    placed,
-    dropped_by_frequency,
-    dropped_by_skip_marker,
-    dropped_out_of_bounds,
-    dropped_on_road,
-    dropped_by_slope,
-    dropped_without_mesh,
-    dropped_by_overlap,
-};
+using ObjectFate = quillmere_scenery_bake::ObjectFate;
 
 struct ObjectOutcome {
     ObjectFate fate = ObjectFate::placed;
-    SceneryPlacement placement;  // meaningful when placed
-    Footprint footprint;         // meaningful when placed
+    // Filled as far as the decision got: the object's id and source always,
+    // x and y from the bounds test on, the rest from the mesh step on.
+    SceneryPlacement placement;
+    Footprint footprint;  // meaningful for overlap drops and when placed
 };
 
 // What stays the same for every query of one landblock.
@@ -53,6 +45,15 @@ struct VertexContext {
     std::uint32_t multiplier;    // m of the per-object hashes
     std::uint32_t base_term;     // r of the per-object hashes
 };
+
+// Where the object's offset puts it at this vertex: the origin displaced
+// and turned by the vertex's quarter turn, added to the vertex position.
+struct Position {
+    float x;
+    float y;
+};
+[[nodiscard]] Position object_position(const quillmere_dat::file_type::object_desc::ObjectDesc& object,
+                                       std::uint32_t object_index, const VertexContext& vertex) noexcept;
 
 // Decides one object; asks `meshes` only when every test before the mesh
 // passed. Does not record anything: the caller appends what was placed.

@@ -5,10 +5,12 @@
 #include <quillmere/dat/file_type/scene.hpp>
 #include <quillmere/dat/landblock/cell_landblock.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 namespace quillmere_scenery_bake {
@@ -79,14 +81,62 @@ public:
         std::uint32_t model_id) = 0;
 };
 
+// What became of one object the baker considered: placed, or the test that
+// dropped it. The tests run in this order; the first that fails decides.
+enum class ObjectFate : std::uint8_t {
+    placed,
+    dropped_by_frequency,
+    dropped_by_skip_marker,
+    dropped_out_of_bounds,
+    dropped_on_road,
+    dropped_by_slope,
+    dropped_without_mesh,
+    dropped_by_overlap,
+};
+
+inline constexpr std::size_t object_fate_count = 8;
+
+// "placed", "frequency", "skip marker", "bounds", "road", "slope", "no mesh"
+// or "overlap".
+[[nodiscard]] std::string_view fate_name(ObjectFate fate) noexcept;
+
+// One object the baker considered, with what it had worked out when the
+// object's fate was decided.
+struct ConsideredObject {
+    ObjectFate fate = ObjectFate::placed;
+    // obj_id, the source vertex and object index, x and y are always set; for
+    // a frequency or skip-marker drop, x and y are where the object's offset
+    // would have put it. z, qw, qz and scale are known from the mesh step on
+    // (no mesh, overlap, placed) and keep their defaults before it. When
+    // placed, this is the placement the baker returns.
+    SceneryPlacement placement;
+    // The turned and scaled mesh's box: for overlap drops and placed objects.
+    std::optional<Footprint> footprint;
+
+    [[nodiscard]] bool pose_known() const noexcept {
+        return fate == ObjectFate::placed || fate == ObjectFate::dropped_without_mesh ||
+               fate == ObjectFate::dropped_by_overlap;
+    }
+};
+
+// Told about every object the baker considers, placed or dropped, once each
+// and in the baker's order. Watching changes nothing about the placements or
+// about the lookups the baker makes.
+class DropObserver {
+public:
+    virtual ~DropObserver() = default;
+    virtual void object_considered(const ConsideredObject& object) = 0;
+};
+
 // Bakes one landblock's scenery: the placements in the order they were
 // accepted. `landblock_base_id` is the landblock id shifted left by 16. With
 // the slope filter off (the check's mode) heights come from the triangle
-// model and slopes are not tested.
+// model and slopes are not tested. `observer`, when given, hears about every
+// object of every scene reached; without one the baker does no extra work.
 [[nodiscard]] std::vector<SceneryPlacement> bake_landblock_impl(
     const quillmere_dat::file_type::region::Region& region,
     const quillmere_dat::landblock::CellLandblock& landblock, std::uint32_t landblock_base_id,
     SceneLookup& scenes, MeshLookup& meshes, std::span<const Footprint> building_footprints,
-    bool slope_filter);
+    bool slope_filter, DropObserver* observer = nullptr);
 
 }  // namespace quillmere_scenery_bake
