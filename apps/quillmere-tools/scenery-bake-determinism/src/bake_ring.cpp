@@ -15,13 +15,6 @@ using quillmere_dat::landblock::CellLandblock;
 using quillmere_dat::landblock::LandblockInfo;
 using quillmere_scenery_bake::Footprint;
 
-namespace {
-
-constexpr std::uint32_t terrain_file(std::uint16_t landblock) { return std::uint32_t{landblock} << 16 | 0xFFFFU; }
-constexpr std::uint32_t objects_file(std::uint16_t landblock) { return std::uint32_t{landblock} << 16 | 0xFFFEU; }
-
-}  // namespace
-
 Footprint building_footprint(std::span<const quillmere_common::math::Vector3> mesh,
                              const quillmere_dat::landblock::Frame& frame) {
     float angle = std::atan2(frame.orientation.z, frame.orientation.w);
@@ -49,6 +42,32 @@ std::vector<Footprint> building_footprints(const LandblockInfo& info, MeshCache&
     return footprints;
 }
 
+std::optional<LandblockBake> bake_landblock(const quillmere_dat::file_type::region::Region& region,
+                                            const quillmere_dat::FileSource& cell, std::uint16_t landblock,
+                                            SceneCache& scenes, MeshCache& meshes,
+                                            quillmere_scenery_bake::DropObserver* observer) {
+    auto terrain = fetch_record<CellLandblock>(cell, terrain_file_id(landblock));
+    if (!terrain) return std::nullopt;
+    LandblockBake bake{std::move(*terrain), {}, {}};
+    if (const auto info = fetch_record<LandblockInfo>(cell, objects_file_id(landblock))) {
+        bake.buildings = building_footprints(*info, meshes);
+    }
+    bake.placements = quillmere_scenery_bake::bake_landblock_impl(
+        region, bake.terrain, std::uint32_t{landblock} << 16, scenes, meshes, bake.buildings, false, observer);
+    return bake;
+}
+
+std::vector<std::string> landblock_lines(const quillmere_dat::file_type::region::Region& region,
+                                         const quillmere_dat::FileSource& cell, std::uint16_t landblock,
+                                         SceneCache& scenes, MeshCache& meshes) {
+    std::vector<std::string> lines;
+    if (const auto bake = bake_landblock(region, cell, landblock, scenes, meshes)) {
+        lines.reserve(bake->placements.size());
+        for (const auto& placement : bake->placements) lines.push_back(placement_line(placement));
+    }
+    return lines;
+}
+
 RunResult bake_ring_to_lines(const quillmere_dat::file_type::region::Region& region,
                              const quillmere_dat::FileSource& portal, const quillmere_dat::FileSource& cell,
                              std::span<const std::uint16_t> landblocks) {
@@ -57,18 +76,7 @@ RunResult bake_ring_to_lines(const quillmere_dat::file_type::region::Region& reg
     RunResult run;
     run.reserve(landblocks.size());
     for (const std::uint16_t landblock : landblocks) {
-        LandblockLines entry{landblock, {}};
-        if (const auto terrain = fetch_record<CellLandblock>(cell, terrain_file(landblock))) {
-            std::vector<Footprint> footprints;
-            if (const auto info = fetch_record<LandblockInfo>(cell, objects_file(landblock))) {
-                footprints = building_footprints(*info, meshes);
-            }
-            const auto placements = quillmere_scenery_bake::bake_landblock_impl(
-                region, *terrain, std::uint32_t{landblock} << 16, scenes, meshes, footprints, false);
-            entry.lines.reserve(placements.size());
-            for (const auto& placement : placements) entry.lines.push_back(placement_line(placement));
-        }
-        run.push_back(std::move(entry));
+        run.push_back({landblock, landblock_lines(region, cell, landblock, scenes, meshes)});
     }
     return run;
 }
