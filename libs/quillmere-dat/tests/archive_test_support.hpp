@@ -77,20 +77,20 @@ inline Bytes image_with_header(std::uint32_t block_size, std::uint32_t root_offs
 
 // The 1716 bytes of a directory node. `entry_count` defaults to the number
 // of entries given.
-struct NodeSpec {
+struct NodeLayout {
     std::vector<std::uint32_t> branches;  // slots from 0; the rest are 0
     std::vector<quillmere_dat::DatFileEntry> entries;
     std::int64_t entry_count = -1;
 };
 
-inline Bytes node_bytes(const NodeSpec& spec) {
+inline Bytes node_bytes(const NodeLayout& layout) {
     quillmere_dat::utils::ByteWriter writer;
     for (std::size_t slot = 0; slot < 62; ++slot) {
-        writer.write_u32(slot < spec.branches.size() ? spec.branches[slot] : 0);
+        writer.write_u32(slot < layout.branches.size() ? layout.branches[slot] : 0);
     }
-    writer.write_u32(spec.entry_count >= 0 ? static_cast<std::uint32_t>(spec.entry_count)
-                                           : static_cast<std::uint32_t>(spec.entries.size()));
-    for (const auto& entry : spec.entries) entry.pack(writer);
+    writer.write_u32(layout.entry_count >= 0 ? static_cast<std::uint32_t>(layout.entry_count)
+                                           : static_cast<std::uint32_t>(layout.entries.size()));
+    for (const auto& entry : layout.entries) entry.pack(writer);
     writer.write_zeros(1716 - writer.position());
     return std::move(writer).take();
 }

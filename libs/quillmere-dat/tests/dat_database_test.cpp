@@ -25,9 +25,9 @@ constexpr std::uint32_t block = 0x800;
 std::uint32_t node_at(std::uint32_t k) { return block * k; }
 
 // Stores each (offset, node) as one block, root at `root`.
-Bytes directory_image(std::uint32_t root, const std::vector<std::pair<std::uint32_t, NodeSpec>>& nodes) {
+Bytes directory_image(std::uint32_t root, const std::vector<std::pair<std::uint32_t, NodeLayout>>& nodes) {
     Bytes image = image_with_header(block, root);
-    for (const auto& [offset, spec] : nodes) put_single_block(image, offset, node_bytes(spec));
+    for (const auto& [offset, layout] : nodes) put_single_block(image, offset, node_bytes(layout));
     return image;
 }
 
@@ -137,12 +137,12 @@ TEST(DatDirectory, WalksOnlyTheSlotsTheNodeUses) {
     const std::uint32_t missing = 0x7FFF0000;  // beyond the file: reading it fails
     struct Case {
         std::string name;
-        std::vector<std::pair<std::uint32_t, NodeSpec>> nodes;
+        std::vector<std::pair<std::uint32_t, NodeLayout>> nodes;
         std::vector<std::uint32_t> ids;
     };
     std::vector<DatFileEntry> sixty_one;
     std::vector<std::uint32_t> all_slots(62);
-    std::vector<std::pair<std::uint32_t, NodeSpec>> full_node;
+    std::vector<std::pair<std::uint32_t, NodeLayout>> full_node;
     for (std::uint32_t k = 0; k < 61; ++k) sixty_one.push_back(entry(1000 + k));
     for (std::uint32_t k = 0; k < 62; ++k) {
         all_slots[k] = node_at(2 + k);
@@ -211,7 +211,7 @@ TEST(DatDirectory, TooManyEntriesFailInThe62ndEntry) {
 TEST(DatDirectory, HostileTreesEndWithAnError) {
     struct Case {
         std::string name;
-        std::vector<std::pair<std::uint32_t, NodeSpec>> nodes;
+        std::vector<std::pair<std::uint32_t, NodeLayout>> nodes;
         std::string error;
     };
     const std::vector<Case> cases = {
