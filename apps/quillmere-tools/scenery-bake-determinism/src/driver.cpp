@@ -3,6 +3,7 @@
 #include "archive_locator.hpp"
 #include "bake_ring.hpp"
 #include "compare_runs.hpp"
+#include "open_world.hpp"
 #include "write_lines.hpp"
 
 #include <quillmere/common/try.hpp>
@@ -17,7 +18,6 @@ namespace scenery_bake_determinism {
 
 namespace {
 
-constexpr std::uint32_t region_file_id = 0x13000000;
 constexpr const char* default_output_root = "/mnt/dunmarrow1/tmp/velkin-scratch/scenery-bake/b4/determinism";
 
 std::optional<std::string> variable(const char* name) {
@@ -29,23 +29,6 @@ std::optional<std::string> variable(const char* name) {
 std::optional<std::filesystem::path> as_path(const std::optional<std::string>& value) {
     if (!value) return std::nullopt;
     return std::filesystem::path(*value);
-}
-
-std::expected<quillmere_dat::DatDatabase, ToolError> open_archive(const std::filesystem::path& path,
-                                                                  const char* context) {
-    auto database = quillmere_dat::DatDatabase::open(path);
-    if (!database) return std::unexpected(ToolError::wrap(context, database.error()));
-    return std::move(*database);
-}
-
-std::expected<quillmere_dat::file_type::region::Region, ToolError> read_region(
-    const quillmere_dat::DatDatabase& portal) {
-    const auto bytes = portal.get_file(region_file_id);
-    if (!bytes) return std::unexpected(ToolError::wrap("fetch Region 0x13000000", bytes.error()));
-    quillmere_dat::utils::ByteReader reader(*bytes);
-    auto region = quillmere_dat::file_type::region::Region::unpack(reader);
-    if (!region) return std::unexpected(ToolError::wrap("parse Region", region.error()));
-    return std::move(*region);
 }
 
 // A failure is the file system's error alone, without context.

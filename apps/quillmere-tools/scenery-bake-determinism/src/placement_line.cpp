@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace scenery_bake_determinism {
 
@@ -32,7 +31,20 @@ void append_field(std::string& out, const char* key, std::uint32_t value) {
     out += ",\"";
     out += key;
     out += "\":";
-    out += std::to_string(value);
+    char buffer[16];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+// Exactly 8 upper-case hexadecimal digits.
+void append_hex8(std::string& out, std::uint32_t value) {
+    constexpr char digits[] = "0123456789ABCDEF";
+    char buffer[8];
+    for (int i = 7; i >= 0; --i) {
+        buffer[i] = digits[value & 0xFU];
+        value >>= 4;
+    }
+    out.append(buffer, sizeof buffer);
 }
 
 }  // namespace
@@ -43,13 +55,9 @@ std::string format_coordinate(float value) {
     return out;
 }
 
-std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& p) {
-    char id[16];
-    std::snprintf(id, sizeof id, "%08X", p.obj_id);
-    std::string out;
-    out.reserve(256);
+void append_placement_line(std::string& out, const quillmere_scenery_bake::SceneryPlacement& p) {
     out += "{\"obj_id\":\"0x";
-    out += id;
+    append_hex8(out, p.obj_id);
     out += "\"";
     append_field(out, "x", p.x);
     append_field(out, "y", p.y);
@@ -63,6 +71,12 @@ std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& p) {
     append_field(out, "source_cell_y", p.source_cell_y);
     append_field(out, "source_obj_idx", p.source_obj_idx);
     out += "}";
+}
+
+std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& placement) {
+    std::string out;
+    out.reserve(256);
+    append_placement_line(out, placement);
     return out;
 }
 

@@ -13,6 +13,9 @@ namespace scenery_bake_determinism {
 // byte.
 [[nodiscard]] std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& placement);
 
+// Appends the placement's line to `out`, without a line end.
+void append_placement_line(std::string& out, const quillmere_scenery_bake::SceneryPlacement& placement);
+
 // A float as placement_line writes it.
 [[nodiscard]] std::string format_coordinate(float value);
 

@@ -39,6 +39,12 @@ ToolError ToolError::wrap(std::string context, const quillmere_dat::error::IoErr
     return error;
 }
 
+ToolError ToolError::wrap(std::string context, const ToolError& cause) {
+    ToolError error(std::move(context));
+    error.chain_.insert(error.chain_.end(), cause.chain_.begin(), cause.chain_.end());
+    return error;
+}
+
 std::string ToolError::report() const {
     std::string out = "Error: " + chain_.front();
     if (chain_.size() > 1) {

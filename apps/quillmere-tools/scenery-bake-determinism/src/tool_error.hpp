@@ -19,6 +19,8 @@ public:
     static ToolError wrap(std::string context, const quillmere_dat::error::DatError& cause);
     static ToolError wrap(std::string context, const quillmere_dat::error::ReadError& cause);
     static ToolError wrap(std::string context, const quillmere_dat::error::IoError& cause);
+    // `context` over the whole chain of `cause`.
+    static ToolError wrap(std::string context, const ToolError& cause);
 
     [[nodiscard]] const std::vector<std::string>& chain() const noexcept { return chain_; }
     [[nodiscard]] const std::string& message() const noexcept { return chain_.front(); }

@@ -13,7 +13,7 @@ namespace {
 
 // Writes all of `content`; a short write continues where it stopped. Returns
 // 0 or the errno of the failure.
-int write_file(const std::filesystem::path& path, const std::string& content) {
+int write_file(const std::filesystem::path& path, std::string_view content) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return errno;
     std::size_t written = 0;
@@ -37,9 +37,18 @@ std::string landblock_file_name(std::uint16_t landblock) {
     return "0x" + landblock_hex(landblock) + ".scenery.jsonl";
 }
 
+std::expected<void, ToolError> write_landblock_file(const std::filesystem::path& directory, std::uint16_t landblock,
+                                                    std::string_view content) {
+    const std::filesystem::path path = directory / landblock_file_name(landblock);
+    if (const int failure = write_file(path, content); failure != 0) {
+        return std::unexpected(
+            ToolError::wrap("write " + path.string(), quillmere_dat::error::IoError::from_errno(failure)));
+    }
+    return {};
+}
+
 std::expected<void, ToolError> write_lines(const std::filesystem::path& directory, std::uint16_t landblock,
                                            std::span<const std::string> lines) {
-    const std::filesystem::path path = directory / landblock_file_name(landblock);
     std::size_t size = 0;
     for (const auto& line : lines) size += line.size() + 1;
     std::string content;
@@ -48,11 +57,7 @@ std::expected<void, ToolError> write_lines(const std::filesystem::path& director
         content += line;
         content += '\n';
     }
-    if (const int failure = write_file(path, content); failure != 0) {
-        return std::unexpected(
-            ToolError::wrap("write " + path.string(), quillmere_dat::error::IoError::from_errno(failure)));
-    }
-    return {};
+    return write_landblock_file(directory, landblock, content);
 }
 
 }  // namespace scenery_bake_determinism

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace scenery_bake_determinism {
 
@@ -16,6 +17,11 @@ namespace scenery_bake_determinism {
 // Writes one landblock's file in `directory`: every line followed by a line
 // feed, created or truncated, in one write. Fails with "write {path}" and
 // the file system's error as its cause.
+// Writes `content`, a landblock's lines each followed by a line feed, as
+// that landblock's file in `directory`; fails like write_lines.
+std::expected<void, ToolError> write_landblock_file(const std::filesystem::path& directory, std::uint16_t landblock,
+                                                    std::string_view content);
+
 std::expected<void, ToolError> write_lines(const std::filesystem::path& directory, std::uint16_t landblock,
                                            std::span<const std::string> lines);
 
