@@ -37,8 +37,8 @@ std::expected<World, ToolError> open_world(const ArchivePaths& paths, const Envi
     auto cell_path = QM_TRY(archive_path(paths.cell,
                                          {"client_cell_1.dat", as_path(environment.cell_dat), check::cell_fixed_paths()},
                                          "cell", "--cell", "QUILLMERE_CELL_DAT"));
-    auto portal = QM_TRY(check::open_archive(portal_path, "open portal " + portal_path.string()));
-    auto cell = QM_TRY(check::open_archive(cell_path, "open cell " + cell_path.string()));
+    auto portal = QM_TRY(check::open_archive(portal_path, "open portal"));
+    auto cell = QM_TRY(check::open_archive(cell_path, "open cell"));
     auto region = QM_TRY(check::read_region(portal));
     return World{std::move(portal_path), std::move(cell_path), std::move(portal), std::move(cell), std::move(region)};
 }

@@ -33,7 +33,8 @@ struct World {
 };
 
 // Fails with "no portal archive: ..." (or cell) when none is found, "open
-// portal {path}" (or cell) over the archive's error, or the region's error.
+// portal" (or cell) over the archive's error, which names the path, or the
+// region's error.
 std::expected<World, ToolError> open_world(const ArchivePaths& paths, const Environment& environment);
 
 }  // namespace scenery_bake_tool

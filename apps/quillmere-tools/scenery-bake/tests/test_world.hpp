@@ -83,13 +83,14 @@ struct Outcome {
     std::string stderr_text;
 };
 
-// Runs `command` (already quoted) through the shell without the archive
-// variables, capturing both output streams.
+// Runs `command` (already quoted; a pipeline is fine) through the shell
+// without the archive variables and without input, capturing both output
+// streams.
 inline Outcome run_command(const std::string& command) {
     static int serial = 0;
     const fs::path out = scratch() / ("stdout-" + std::to_string(++serial));
     const fs::path err = scratch() / ("stderr-" + std::to_string(serial));
-    const std::string line = "env -u QUILLMERE_PORTAL_DAT -u QUILLMERE_CELL_DAT " + command + " >" +
+    const std::string line = "(unset QUILLMERE_PORTAL_DAT QUILLMERE_CELL_DAT; " + command + ") >" +
                              quote(out.string()) + " 2>" + quote(err.string()) + " </dev/null";
     const int raw = std::system(line.c_str());
     Outcome outcome;
