@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs that a fresh machine may lack.
+# Installs the Debian packages the build needs that a fresh machine may lack,
+# plus any packages named as arguments (scripts/install-deps.sh clang-19).
 # Safe to run again: packages already present are left alone.
 set -euo pipefail
 
