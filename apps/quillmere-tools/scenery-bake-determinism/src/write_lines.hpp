@@ -11,6 +11,10 @@
 
 namespace scenery_bake_determinism {
 
+// Creates or truncates `path` and writes `content` in one piece. Fails with
+// "write {path}" and the file system's error as its cause.
+std::expected<void, ToolError> write_file(const std::filesystem::path& path, std::string_view content);
+
 // "0x{lb}.scenery.jsonl" with 4 upper-case hex digits.
 [[nodiscard]] std::string landblock_file_name(std::uint16_t landblock);
 
