@@ -23,8 +23,9 @@ std::string lower_hex(std::uint64_t value) {
 }
 
 std::string location_line(const FieldFrame& frame) {
-    return std::string("     at ") + frame.location.file_name() + ":" +
-           std::to_string(frame.location.line()) + "\n";
+    std::string line("     at ");
+    line.append(frame.location.file_name()).append(":").append(std::to_string(frame.location.line())).append("\n");
+    return line;
 }
 
 }  // namespace
@@ -51,28 +52,23 @@ std::string ReadError::inner_display() const {
 std::string ReadError::display() const {
     if (frames_.empty()) return inner_display();
 
-    std::string out = "\n ╺" + repeat("━", 20) + "┅ Backtrace ┅" + repeat("━", 20) + "╸\n\n";
+    // Built by appending only: GCC 12 reports a false -Wrestrict on chains
+    // of std::string temporaries at -O2.
+    std::string out;
+    out.append("\n ╺").append(repeat("━", 20)).append("┅ Backtrace ┅").append(repeat("━", 20)).append("╸\n\n");
     for (std::size_t k = 0; k < frames_.size(); ++k) {
         const FieldFrame& frame = frames_[k];
-        out += " " + std::to_string(k) + ": ";
+        out.append(" ").append(std::to_string(k)).append(": ");
         if (k == 0) {
-            out += bold_on;
-            out += bold_on;
-            out += "Error: " + inner_display();
-            out += bold_off;
-            out += "\n" + std::string(11, ' ');
-            out += bold_on;
-            out += frame.message();
-            out += bold_off;
-            out += bold_off;
+            out.append(bold_on).append(bold_on).append("Error: ").append(inner_display()).append(bold_off);
+            out.append("\n").append(11, ' ');
+            out.append(bold_on).append(frame.message()).append(bold_off).append(bold_off);
         } else {
-            out += bold_on;
-            out += frame.message();
-            out += bold_off;
+            out.append(bold_on).append(frame.message()).append(bold_off);
         }
-        out += "\n" + location_line(frame);
+        out.append("\n").append(location_line(frame));
     }
-    out += "\n ╺" + repeat("━", 53) + "╸\n\n";
+    out.append("\n ╺").append(repeat("━", 53)).append("╸\n\n");
     return out;
 }
 
