@@ -75,7 +75,7 @@ failed=0
 for target in "${targets[@]}"; do
   log=$out/logs/$target.log
   status=$(cat "$out/logs/$target.status")
-  executions=$(awk -F: '/^stat::number_of_executed_units/ { gsub(/ /, "", $3); print $3 }' "$log")
+  executions=$(awk '/^stat::number_of_executed_units:/ { print $2 }' "$log")
   last=$(grep -E '^#[0-9]+.*cov: ' "$log" | tail -n 1 || true)
   cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
   ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
