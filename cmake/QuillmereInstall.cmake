@@ -18,7 +18,8 @@ install(TARGETS quillmere_flags quillmere_common quillmere_dat quillmere_scenery
 foreach(component quillmere-common quillmere-dat quillmere-scenery-bake)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/libs/${component}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 endforeach()
-install(TARGETS scenery-bake-determinism quillmere-mkworld RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS scenery-bake-determinism scenery-bake scenery-map quillmere-mkworld
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 set(config_dir ${CMAKE_INSTALL_LIBDIR}/cmake/Quillmere)
 install(EXPORT QuillmereTargets NAMESPACE quillmere:: DESTINATION ${config_dir})

@@ -147,12 +147,12 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
         scenery_bake_determinism::MeshCache meshes(portal);
         for (std::size_t index = next_chunk++; index < chunks; index = next_chunk++) {
             if (!ring.wait_for_room(index)) return;
-            const auto first = landblocks.begin() + static_cast<std::ptrdiff_t>(index * per_chunk);
-            const auto last = landblocks.begin() + static_cast<std::ptrdiff_t>(std::min((index + 1) * per_chunk, landblocks.size()));
+            const auto part = landblocks.subspan(index * per_chunk,
+                                                 std::min(per_chunk, landblocks.size() - index * per_chunk));
             std::vector<LandblockOutput> chunk;
-            chunk.reserve(static_cast<std::size_t>(last - first));
-            for (auto it = first; it != last; ++it) {
-                chunk.push_back(bake_one(region, cell, *it, scenes, meshes));
+            chunk.reserve(part.size());
+            for (const std::uint16_t landblock : part) {
+                chunk.push_back(bake_one(region, cell, landblock, scenes, meshes));
                 baked.fetch_add(1, std::memory_order_relaxed);
             }
             ring.put(index, std::move(chunk));

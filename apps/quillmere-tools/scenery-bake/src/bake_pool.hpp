@@ -40,14 +40,15 @@ struct BakeTotals {
     std::size_t placements = 0;
 };
 
-// Bakes `landblocks` on `threads` workers (at least one) and hands every
-// landblock's output to `sink` in the order of `landblocks`, whatever order
-// the workers finish in, so the output is the same byte for byte for any
-// thread count. Each worker has its own scene and mesh caches; the two
-// archives and the region are shared and only read. Landblocks are handed
-// out in small chunks, and workers wait rather than run more than a few
-// chunks ahead of the sink, so memory stays bounded however many landblocks
-// there are. The sink's first failure stops the bake and is returned.
+// Bakes `landblocks` on `threads` workers and hands every landblock's output
+// to `sink` in the order of `landblocks`, whatever order the workers finish
+// in, so the output is the same byte for byte for any thread count. Each
+// worker has its own scene and mesh caches; the two archives and the region
+// are shared and only read. Landblocks are handed out in small chunks, and
+// workers wait rather than run more than a few chunks ahead of the sink, so
+// memory stays bounded however many landblocks there are. With one thread
+// (or zero) the calling thread bakes and writes in turn. The sink's first
+// failure stops the bake and is returned.
 std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_type::region::Region& region,
                                                      const quillmere_dat::FileSource& portal,
                                                      const quillmere_dat::FileSource& cell,
