@@ -110,22 +110,23 @@ ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index
         return scenery_hash::object_hash(object_index, salt, vertex.multiplier, vertex.base_term);
     };
 
-    // Each drop returns what was worked out before it, for an observer.
+    // Every return hands back this one outcome (so it is built in place), a
+    // drop with what was worked out before it, for an observer.
     ObjectOutcome outcome;
     outcome.placement.obj_id = object.obj_id;
     outcome.placement.source_cell_x = vertex.cell_x;
     outcome.placement.source_cell_y = vertex.cell_y;
     outcome.placement.source_obj_idx = object_index;
-    const auto drop = [&outcome](ObjectFate fate) -> ObjectOutcome& {
-        outcome.fate = fate;
-        return outcome;
-    };
 
     // A NaN frequency never beats the threshold.
     if (!(static_cast<double>(object.frequency) > vertex.frequency_threshold)) {
-        return drop(ObjectFate::dropped_by_frequency);
+        outcome.fate = ObjectFate::dropped_by_frequency;
+        return outcome;
     }
-    if (object.skip_marker != 0) return drop(ObjectFate::dropped_by_skip_marker);
+    if (object.skip_marker != 0) {
+        outcome.fate = ObjectFate::dropped_by_skip_marker;
+        return outcome;
+    }
 
     const auto [x, y] = object_position(object, object_index, vertex);
     outcome.placement.x = x;
@@ -133,15 +134,20 @@ ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index
 
     // Both edges belong to the landblock.
     if (x > height::landblock_size || x < 0.0F || y < 0.0F || y > height::landblock_size) {
-        return drop(ObjectFate::dropped_out_of_bounds);
+        outcome.fate = ObjectFate::dropped_out_of_bounds;
+        return outcome;
     }
-    if (on_road(landblock.landblock, x, y)) return drop(ObjectFate::dropped_on_road);
+    if (on_road(landblock.landblock, x, y)) {
+        outcome.fate = ObjectFate::dropped_on_road;
+        return outcome;
+    }
 
     float z = 0.0F;
     if (landblock.slope_filter) {
         const float slope = height::slope_at(landblock.grid, x, y);
         if (object.min_slope > slope || slope > object.max_slope) {
-            return drop(ObjectFate::dropped_by_slope);
+            outcome.fate = ObjectFate::dropped_by_slope;
+            return outcome;
         }
         z = height::bilinear_height_from_grid(landblock.grid, x, y);
     } else {
@@ -161,14 +167,19 @@ ObjectOutcome decide_object(const ObjectDesc& object, std::uint32_t object_index
     outcome.placement.scale = scale;
 
     const auto mesh = meshes.find_mesh(object.obj_id);
-    if (!mesh.has_value()) return drop(ObjectFate::dropped_without_mesh);
+    if (!mesh.has_value()) {
+        outcome.fate = ObjectFate::dropped_without_mesh;
+        return outcome;
+    }
 
     outcome.footprint = footprint_of(*mesh, heading, scale, x, y);
     if (overlaps_any(outcome.footprint, landblock.building_footprints) ||
         overlaps_any(outcome.footprint, landblock.placed_footprints)) {
-        return drop(ObjectFate::dropped_by_overlap);
+        outcome.fate = ObjectFate::dropped_by_overlap;
+        return outcome;
     }
-    return drop(ObjectFate::placed);
+    outcome.fate = ObjectFate::placed;
+    return outcome;
 }
 
 }  // namespace quillmere_scenery_bake::detail
