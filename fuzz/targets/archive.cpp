@@ -1,8 +1,10 @@
 // A whole archive file: DatDatabase::open, then get_file of every id its
 // directory lists. The input is the archive's bytes, served from an
-// in-memory file.
+// in-memory file. Opening, the directory and every file's bytes must agree
+// with the reader written from the format's description.
 
 #include "fuzz_checks.hpp"
+#include "reference_archive.hpp"
 
 #include <quillmere/dat/dat_database.hpp>
 #include <quillmere/dat/utils/lrs.hpp>
@@ -10,13 +12,15 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <map>
+#include <optional>
 #include <string>
 
 namespace {
 
 using quillmere_dat::DatDatabase;
 using quillmere_dat::DatFileEntry;
-using quillmere_fuzz::Bytes;
+using ExpectedFiles = std::map<std::uint32_t, quillmere_fuzz::reference::Entry>;
 using quillmere_fuzz::fail;
 using quillmere_fuzz::require;
 
@@ -51,20 +55,29 @@ private:
     int fd_;
 };
 
-void check_file(const DatDatabase& archive, std::uint32_t id, std::uint64_t& bytes_read) {
+void check_file(const DatDatabase& archive, const quillmere_fuzz::reference::Archive& expected,
+                const quillmere_fuzz::reference::Entry& expected_entry, std::uint64_t& bytes_read) {
+    const std::uint32_t id = expected_entry.id;
     const DatFileEntry* entry = archive.find_entry(id);
-    if (entry == nullptr || entry->id != id) fail("a listed id has no entry");
+    if (entry == nullptr) fail("an id of the directory has no entry");
+    require(entry->id == id && entry->bit_flags == expected_entry.bit_flags &&
+                entry->offset == expected_entry.offset && entry->size == expected_entry.size &&
+                entry->timestamp == expected_entry.timestamp && entry->version == expected_entry.version,
+            "an entry differs from the one the directory's walk order keeps");
 
-    auto file = archive.get_file(id);
+    const auto expected_stored = expected.read_file_data(entry->offset, entry->size);
     auto stored = archive.read_file_data(entry->offset, entry->size);
+    auto file = archive.get_file(id);
     if (!stored.has_value()) {
+        require(!expected_stored.has_value(), "stored bytes the format can gather were not read");
         quillmere_fuzz::check_error(stored.error());
         require(!file.has_value(), "get_file succeeded where its stored bytes cannot be read");
         quillmere_fuzz::check_error(file.error());
         return;
     }
+    require(expected_stored.has_value(), "stored bytes were read where the format gathers none");
+    require(*stored == *expected_stored, "stored bytes differ from the block chain's");
     if (!file.has_value()) fail("get_file failed where its stored bytes can be read: " + file.error().display());
-    require(stored->size() == entry->size, "stored bytes differ in length from the entry's size");
     bytes_read += stored->size() + file->size();
 
     if (!entry->is_compressed()) {
@@ -73,36 +86,38 @@ void check_file(const DatDatabase& archive, std::uint32_t id, std::uint64_t& byt
     }
     require(*file == quillmere_dat::utils::decompress_lrs(*stored),
             "a compressed file differs from its decompressed stored bytes");
-    if (stored->size() >= 4) {
-        const std::uint32_t declared = static_cast<std::uint32_t>((*stored)[0]) |
-                                       static_cast<std::uint32_t>((*stored)[1]) << 8 |
-                                       static_cast<std::uint32_t>((*stored)[2]) << 16 |
-                                       static_cast<std::uint32_t>((*stored)[3]) << 24;
-        require(file->size() <= declared, "a decompressed file is longer than its declared size");
-    }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const MemoryFile memory_file;
-    const std::string path = memory_file.path_with(quillmere_fuzz::input_span(data, size));
+    const auto input = quillmere_fuzz::input_span(data, size);
 
-    auto archive = DatDatabase::open(path);
+    quillmere_fuzz::reference::Archive expected(input);
+    std::optional<ExpectedFiles> expected_files;
+    if (expected.read_header()) expected_files = expected.read_directory();
+    auto archive = DatDatabase::open(memory_file.path_with(input));
     if (!archive.has_value()) {
         quillmere_fuzz::check_error(archive.error());
+        require(!expected_files.has_value(), "an archive the format can read failed to open");
         return 0;
     }
+    require(expected_files.has_value(), "an archive the format cannot read opened");
 
     const std::vector<std::uint32_t> ids = archive->file_ids();
     require(ids.size() == archive->file_count(), "file_ids and file_count disagree");
-    for (std::size_t i = 1; i < ids.size(); ++i) require(ids[i - 1] < ids[i], "ids not strictly ascending");
-    // An archive cannot list more than 61 entries per 1716-byte node it holds.
-    require(ids.size() <= (size / DatDatabase::node_size + 1) * 61, "more entries than the archive can hold");
+    require(ids.size() == expected_files->size(), "the directory lists a different number of files");
+    std::size_t i = 0;
+    for (const auto& [id, entry] : *expected_files) {
+        require(ids[i++] == id, "the directory's ids differ");
+    }
 
     std::uint64_t bytes_read = 0;
-    for (std::size_t i = 0; i < ids.size() && i < max_files_read && bytes_read < max_bytes_read; ++i) {
-        check_file(*archive, ids[i], bytes_read);
+    std::size_t files_read = 0;
+    for (const auto& [id, entry] : *expected_files) {
+        if (files_read++ == max_files_read || bytes_read >= max_bytes_read) break;
+        check_file(*archive, expected, entry, bytes_read);
     }
 
     // An id the directory does not list is NotFound.

@@ -75,8 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (out != expected) quillmere_fuzz::fail(describe_difference(out, expected));
 
     // The compressor, on the output (long repeats) followed by the input
-    // (anything at all): decompressing its result gives the data back. One
-    // call, as each costs a fresh 256 KB match table.
+    // (anything at all): decompressing its result gives the data back. Each
+    // call builds a fresh 256 KB match table, many times the cost of the
+    // decoding under the sanitizers, so only one input in 16 takes this
+    // check, chosen by its bytes so that a replay makes the same choice.
+    unsigned byte_sum = 0;
+    for (const std::uint8_t byte : stored) byte_sum += byte;
+    if (byte_sum % 16 != 0) return 0;
     Bytes data_in = out;
     data_in.insert(data_in.end(), stored.begin(), stored.end());
     const Bytes round_trip = quillmere_dat::utils::decompress_lrs(quillmere_dat::utils::compress_lrs(data_in));
