@@ -30,6 +30,11 @@ public:
     std::expected<std::vector<std::uint8_t>, error::DatError> read(std::uint32_t offset,
                                                                    std::uint32_t size) const;
 
+    // The same, into `out`: its size is the byte count. Each block is one
+    // positioned read of its link and payload together, straight into `out`.
+    std::expected<void, error::DatError> read_into(std::uint32_t offset,
+                                                   std::span<std::uint8_t> out) const;
+
 private:
     int fd_;
     std::uint32_t block_size_;
