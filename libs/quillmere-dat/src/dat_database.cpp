@@ -48,22 +48,6 @@ std::expected<DatHeader, DatError> read_header(int fd) {
     return QM_TRY(DatHeader::unpack(reader));
 }
 
-// One entry per id, sorted by id for binary search. Among entries with the
-// same id the one walked last wins; a stable sort keeps walk order within
-// equal ids, so that is the last of each run.
-std::vector<DatFileEntry> index_by_id(std::vector<DatFileEntry> walked) {
-    std::stable_sort(walked.begin(), walked.end(),
-                     [](const DatFileEntry& a, const DatFileEntry& b) { return a.id < b.id; });
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < walked.size(); ++i) {
-        if (i + 1 < walked.size() && walked[i + 1].id == walked[i].id) continue;
-        walked[kept++] = walked[i];
-    }
-    walked.resize(kept);
-    walked.shrink_to_fit();
-    return walked;
-}
-
 }  // namespace
 
 DatDatabase::FileHandle& DatDatabase::FileHandle::operator=(FileHandle&& other) noexcept {
@@ -96,12 +80,18 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
     // Each node of a well-formed directory has 1716 bytes of the archive to
     // itself, which bounds how many there can be.
     const std::uint64_t max_nodes = file_length / node_size + 1;
-    std::vector<DatFileEntry> walked = QM_TRY(archive::read_directory(
-        [&chains](std::uint32_t offset) { return chains.read(offset, node_size); },
-        header.root_offset, max_nodes));
+    // One buffer serves every node.
+    std::array<std::uint8_t, node_size> node{};
+    FileEntryTable::Builder table;
+    const auto read_node = [&](std::uint32_t offset) -> std::expected<std::span<const std::uint8_t>, DatError> {
+        QM_TRY_VOID(chains.read_into(offset, node));
+        return std::span<const std::uint8_t>(node);
+    };
+    const auto collect = [&table](std::span<const DatFileEntry> entries, bool leaf) { table.add(entries, leaf); };
+    const archive::WalkSummary walked = QM_TRY(archive::walk_directory(read_node, header.root_offset, max_nodes, collect));
 
     DatDatabase database(std::move(handle), file_length, header);
-    database.entries_ = index_by_id(std::move(walked));
+    database.entries_ = std::move(table).finish(walked.search_tree);
     return database;
 }
 
@@ -119,17 +109,12 @@ std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::get_file(std::ui
     return stored;
 }
 
-const DatFileEntry* DatDatabase::find_entry(std::uint32_t id) const noexcept {
-    const auto it = std::lower_bound(
-        entries_.begin(), entries_.end(), id,
-        [](const DatFileEntry& entry, std::uint32_t key) { return entry.id < key; });
-    return it != entries_.end() && it->id == id ? &*it : nullptr;
-}
+const DatFileEntry* DatDatabase::find_entry(std::uint32_t id) const noexcept { return entries_.find(id); }
 
 std::vector<std::uint32_t> DatDatabase::file_ids() const {
     std::vector<std::uint32_t> ids;
     ids.reserve(entries_.size());
-    for (const DatFileEntry& entry : entries_) ids.push_back(entry.id);
+    for (const DatFileEntry& entry : entries_.entries()) ids.push_back(entry.id);
     return ids;
 }
 

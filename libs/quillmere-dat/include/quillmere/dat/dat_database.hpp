@@ -3,6 +3,7 @@
 #include <quillmere/dat/dat_file_entry.hpp>
 #include <quillmere/dat/dat_header.hpp>
 #include <quillmere/dat/error/dat_error.hpp>
+#include <quillmere/dat/file_entry_table.hpp>
 #include <quillmere/dat/file_source.hpp>
 
 #include <cstdint>
@@ -77,7 +78,7 @@ private:
     std::uint64_t file_length_ = 0;  // the archive's length when it was opened
     DatHeader header_;
     // The directory, sorted by id, one entry per id (24 bytes each).
-    std::vector<DatFileEntry> entries_;
+    FileEntryTable entries_;
 };
 
 }  // namespace quillmere_dat
