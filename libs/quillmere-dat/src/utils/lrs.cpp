@@ -47,25 +47,27 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
 
     // Eight tokens read at most 16 bytes, and a run of literals is copied as
     // one 8-byte piece that may start 14 bytes in. A back-reference writes
-    // at most 17 bytes, copied in 8-byte pieces; a piece may write up to 7
-    // bytes past the token's end, which later tokens overwrite or the final
-    // cut removes.
+    // at most 17 bytes, copied in 8-byte pieces, so a piece may write up to
+    // 7 bytes past the token's end (later tokens overwrite them, or the
+    // final cut removes them); a token taken in pieces needs that much room.
     constexpr std::size_t group_input = 14 + 8;
-    constexpr std::size_t group_output = 8 * max_length + 8;
+    constexpr std::size_t token_room = max_length + 7;
 
     while (i < stored_size) {
         unsigned flags = in[i++];
+        unsigned token = 0;
 
-        if (stored_size - i >= group_input && limit - n >= group_output) {
-            // Every byte these eight tokens can read is present and every
-            // byte they can write fits, so only unusable references stop.
-            if (flags == 0) {
+        if (stored_size - i >= group_input) {
+            // Every byte these eight tokens can read is present; while a
+            // token's whole write fits, only unusable references stop.
+            if (flags == 0 && limit - n >= 8) {
                 std::memcpy(out + n, in + i, 8);
                 i += 8;
                 n += 8;
+                if (n == limit) goto done;
                 continue;
             }
-            for (unsigned token = 0; token < 8;) {
+            while (token < 8 && limit - n >= token_room) {
                 if ((flags & 0x80U) == 0) {
                     // A run of literals, copied as one 8-byte piece.
                     const unsigned run = std::min<unsigned>(
@@ -86,10 +88,16 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
                 // nothing to copy from, which ends decoding the same way.
                 if (distance == 0 || n == 0) goto done;
                 i += 2;
-                if (distance >= 8 && distance <= n) {
-                    // Each 8-byte piece reads only bytes already written.
+                if ((distance >= 8 || distance >= length) && distance <= n) {
+                    // Copied in 8-byte pieces. With a distance of 8 or more
+                    // each piece reads only bytes already written; with a
+                    // distance no shorter than the length, every byte the
+                    // token keeps comes from before it, and what a piece
+                    // reads past that only lands past the token's end.
                     for (std::size_t k = 0; k < length; k += 8) {
-                        std::memcpy(out + n + k, out + n + k - distance, 8);
+                        std::uint64_t piece = 0;
+                        std::memcpy(&piece, out + n + k - distance, 8);
+                        std::memcpy(out + n + k, &piece, 8);
                     }
                 } else if (distance == 1) {
                     std::memset(out + n, out[n - 1], length);
@@ -105,12 +113,14 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
                 }
                 n += length;
             }
-            continue;
+            if (n == limit) goto done;
+            if (token == 8) continue;
         }
 
         // Near the end of the input or of the output: every check, token by
-        // token, exactly as the format defines them.
-        for (int token = 0; token < 8; ++token, flags <<= 1) {
+        // token, exactly as the format defines them, from where the
+        // shortcuts above stopped.
+        for (; token < 8; ++token, flags <<= 1) {
             if (token > 0 && i >= stored_size) goto done;
             if ((flags & 0x80U) == 0) {
                 if (i == stored_size) goto done;
