@@ -6,7 +6,8 @@
 //   lrs                                       the stored bytes of every
 //                                             compressed file
 //   bsp_node                                  every tree of every graphics
-//                                             object, also as the other kinds
+//                                             object, also as the other kinds,
+//                                             and trees at the depth limit
 //   baker                                     region + terrain + scene streams
 //   archive                                   small whole archives: the
 //                                             minimal world's, and archives of
@@ -29,6 +30,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,44 @@ bool add_trees(Corpora& corpora, const std::map<std::uint32_t, Bytes>& portal_fi
         }
     }
     return true;
+}
+
+// A tree of `depth` levels: splits with only a positive child down to one
+// leaf, as deep as the reader accepts or one level deeper.
+quillmere_dat::physics::BspNode chain_tree(std::size_t depth) {
+    using namespace quillmere_dat::physics;
+    BspNode root = BspLeaf{7, 0, std::nullopt, {}};
+    for (std::size_t level = 1; level < depth; ++level) {
+        InternalNode split;
+        split.node_type = {'B', 'P', 'n', 'n'};
+        split.plane = {{0.0F, 0.0F, 1.0F}, 0.0F};
+        split.pos_child = std::make_unique<BspNode>(std::move(root));
+        root = BspNode(std::move(split));
+    }
+    return root;
+}
+
+// Trees at the depth limit and past it, in every kind, and a graphics object
+// whose drawing tree is at the limit.
+bool add_deep_trees(Corpora& corpora) {
+    using quillmere_dat::physics::max_bsp_depth;
+    for (const std::size_t depth : {max_bsp_depth, max_bsp_depth + 1}) {
+        const auto tree = chain_tree(depth);
+        for (const BspTreeKind kind : {BspTreeKind::drawing, BspTreeKind::physics, BspTreeKind::structural}) {
+            quillmere_dat::utils::ByteWriter writer;
+            writer.write_u8(static_cast<std::uint8_t>(kind));
+            tree.pack(writer, kind);
+            const std::string seed = "depth-" + std::to_string(depth) + "-as-" + std::to_string(static_cast<int>(kind));
+            if (!corpora.add("bsp_node", seed, writer.bytes())) return false;
+        }
+    }
+    quillmere_dat::file_type::gfx_obj::GfxObj object;
+    object.id = 0x0100DEE9;
+    object.flags = quillmere_dat::file_type::gfx_obj::GfxObj::has_drawing;
+    object.drawing_bsp = chain_tree(max_bsp_depth);
+    quillmere_dat::utils::ByteWriter writer;
+    object.pack(writer);
+    return corpora.add("gfx_obj", "deep-drawing-tree", writer.bytes());
 }
 
 // Baker streams: the region, one landblock's terrain, one scene, the options
@@ -264,6 +304,7 @@ int main(int argc, char** argv) {
     std::map<std::uint32_t, Bytes> cell_files;
     const bool ok = add_archive_files(corpora, *portal, false, portal_files) &&
                     add_archive_files(corpora, *cell, true, cell_files) && add_trees(corpora, portal_files) &&
+                    add_deep_trees(corpora) &&
                     add_baker_streams(corpora, portal_files, cell_files) &&
                     add_archives(corpora, portal_files, cell_files);
     fs::remove_all(world_dir, error);
