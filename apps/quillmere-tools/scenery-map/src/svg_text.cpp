@@ -1,7 +1,9 @@
 #include "svg_text.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace scenery_map::svg {
 
@@ -26,14 +28,14 @@ std::string number(double value, int decimals) {
     // Nothing on a map lies this far out; the bound keeps the text short.
     value = std::fmax(-1e9, std::fmin(value, 1e9));
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string out = text;
-    if (out.find('.') != std::string::npos) {
-        while (out.back() == '0') out.pop_back();
-        if (out.back() == '.') out.pop_back();
+    const int written = std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    std::size_t length = written < 0 ? 0 : std::min(static_cast<std::size_t>(written), sizeof text - 1);
+    if (std::memchr(text, '.', length) != nullptr) {
+        while (text[length - 1] == '0') --length;
+        if (text[length - 1] == '.') --length;
     }
-    if (out == "-0") out = "0";
-    return out;
+    if (length == 2 && text[0] == '-' && text[1] == '0') return "0";
+    return std::string(text, length);
 }
 
 }  // namespace scenery_map::svg
