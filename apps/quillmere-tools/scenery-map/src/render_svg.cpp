@@ -81,6 +81,12 @@ struct Frame {
     [[nodiscard]] double page_y(std::uint16_t landblock, double y) const {
         return margin + (y_last - (landblock & 0xFFU)) * landblock_units + (landblock_units - y);
     }
+    [[nodiscard]] double page_x(std::uint16_t landblock, float x) const {
+        return page_x(landblock, static_cast<double>(x));
+    }
+    [[nodiscard]] double page_y(std::uint16_t landblock, float y) const {
+        return page_y(landblock, static_cast<double>(y));
+    }
 };
 
 std::string point(double x, double y) { return number(x) + " " + number(y); }
@@ -140,7 +146,7 @@ std::string triangle_fill(const Vertex3& a, const Vertex3& p, const Vertex3& q, 
 
 void draw_terrain(std::string& out, const Frame& frame, const LandblockMap& entry, const HeightRange& range) {
     const std::uint16_t lb = entry.landblock;
-    const double left = frame.page_x(lb, 0);
+    const double left = frame.page_x(lb, 0.0);
     const double top = frame.page_y(lb, landblock_units);
     if (!entry.terrain) {
         out += "<rect class=\"no-terrain\" x=\"" + number(left) + "\" y=\"" + number(top) + "\" width=\"192\" height=\"192\"/>\n";
@@ -274,7 +280,7 @@ void draw_drop(std::string& out, const Frame& frame, const LandblockMap& entry, 
 }
 
 void draw_border(std::string& out, const Frame& frame, std::uint16_t landblock) {
-    const double left = frame.page_x(landblock, 0);
+    const double left = frame.page_x(landblock, 0.0);
     const double top = frame.page_y(landblock, landblock_units);
     out += "<rect class=\"lb-border\" x=\"" + number(left) + "\" y=\"" + number(top) +
            "\" width=\"192\" height=\"192\"/>\n<text class=\"lb-label\" x=\"" + number(left + 5) + "\" y=\"" +

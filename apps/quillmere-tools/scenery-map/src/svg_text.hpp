@@ -14,5 +14,8 @@ namespace scenery_map::svg {
 // 192, -0.25. Never "-0"; NaN and infinities become 0, magnitudes are
 // bounded by 1e9.
 [[nodiscard]] std::string number(double value, int decimals = 2);
+[[nodiscard]] inline std::string number(float value, int decimals = 2) {
+    return number(static_cast<double>(value), decimals);
+}
 
 }  // namespace scenery_map::svg
