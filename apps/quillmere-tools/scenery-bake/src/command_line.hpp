@@ -13,7 +13,7 @@ namespace scenery_bake_tool {
 inline constexpr int exit_failure = 1;
 inline constexpr int exit_usage = 2;
 
-// --portal PATH, --cell PATH and --landblocks SPEC, shared by the tools that
+// --portal PATH, --cell PATH and --landblocks SELECTION, shared by the tools that
 // read a world.
 void add_world_options(CLI::App& app, ArchivePaths& archives, std::string& landblocks);
 
