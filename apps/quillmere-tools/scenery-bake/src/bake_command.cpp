@@ -6,7 +6,9 @@
 
 #include <quillmere/common/try.hpp>
 
-#include <cinttypes>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
 #include <thread>
 
 namespace scenery_bake_tool {
