@@ -36,15 +36,6 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
     const std::size_t limit =
         static_cast<std::size_t>(std::min<std::uint64_t>(uncompressed_size, most_possible));
 
-    // Sized once; cut to the produced length at the end. Because the limit
-    // is never below what the tokens can produce, stopping at it is the same
-    // as stopping at `uncompressed_size`.
-    std::vector<std::uint8_t> output(limit);
-    std::uint8_t* const out = output.data();
-    const std::uint8_t* const in = stored.data();
-    std::size_t n = 0;
-    std::size_t i = size_prefix;
-
     // Eight tokens read at most 16 bytes, and a run of literals is copied as
     // one 8-byte piece that may start 14 bytes in. A back-reference writes
     // at most 17 bytes, copied in 8-byte pieces, so a piece may write up to
@@ -53,6 +44,20 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
     constexpr std::size_t group_input = 14 + 8;
     constexpr std::size_t token_room = max_length + 7;
 
+    // Sized once; cut to the produced length at the end. Because the limit
+    // is never below what the tokens can produce, stopping at it is the same
+    // as stopping at `uncompressed_size`. When the declared size is the
+    // limit, the buffer has one token's room past it, so that tokens are
+    // taken in pieces up to the end: a token that runs past the limit only
+    // writes bytes the cut removes. (When the stored bytes set the limit,
+    // no room is added: the buffer stays within what they can make.)
+    const std::size_t room = limit + (limit == uncompressed_size ? token_room : 0);
+    std::vector<std::uint8_t> output(room);
+    std::uint8_t* const out = output.data();
+    const std::uint8_t* const in = stored.data();
+    std::size_t n = 0;
+    std::size_t i = size_prefix;
+
     while (i < stored_size) {
         unsigned flags = in[i++];
         unsigned token = 0;
@@ -60,14 +65,14 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
         if (stored_size - i >= group_input) {
             // Every byte these eight tokens can read is present; while a
             // token's whole write fits, only unusable references stop.
-            if (flags == 0 && limit - n >= 8) {
+            if (flags == 0 && room - n >= 8) {
                 std::memcpy(out + n, in + i, 8);
                 i += 8;
                 n += 8;
-                if (n == limit) goto done;
+                if (n >= limit) goto done;
                 continue;
             }
-            while (token < 8 && limit - n >= token_room) {
+            while (token < 8 && n < limit && room - n >= token_room) {
                 if ((flags & 0x80U) == 0) {
                     // A run of literals, copied as one 8-byte piece.
                     const unsigned run = std::min<unsigned>(
@@ -113,7 +118,7 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
                 }
                 n += length;
             }
-            if (n == limit) goto done;
+            if (n >= limit) goto done;
             if (token == 8) continue;
         }
 
@@ -140,7 +145,7 @@ std::vector<std::uint8_t> decompress_lrs(std::span<const std::uint8_t> stored) {
         }
     }
 done:
-    output.resize(n);
+    output.resize(std::min(n, limit));
     return output;
 }
 
