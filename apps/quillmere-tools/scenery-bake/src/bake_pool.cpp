@@ -29,7 +29,12 @@ std::size_t chunk_size(std::size_t landblocks, unsigned threads) {
 
 // Chunks finished out of order wait in a ring of `window` slots until the
 // sink has taken every chunk before them. A worker does not start a chunk
-// that would not fit in the ring, so at most `window` chunks are held.
+// that would not fit in the ring, so at most `window` chunks are held. Chunks
+// the sink is done with come back as spares, their text buffers with them:
+// a buffer made by one thread and freed by another would make the allocator
+// hand memory back and forth to the system for every chunk.
+using Chunk = std::vector<LandblockOutput>;
+
 class ReorderRing {
 public:
     explicit ReorderRing(std::size_t window) : slots_(window), ready_(window, false) {}
@@ -41,7 +46,7 @@ public:
         return !stopped_;
     }
 
-    void put(std::size_t index, std::vector<LandblockOutput> chunk) {
+    void put(std::size_t index, Chunk chunk) {
         {
             std::lock_guard lock(mutex_);
             slots_[index % slots_.size()] = std::move(chunk);
@@ -53,8 +58,8 @@ public:
     // The next chunk in order, waiting for it in short steps so that `tick`
     // can report progress meanwhile.
     template <typename Tick>
-    std::vector<LandblockOutput> take_next(Tick&& tick) {
-        std::vector<LandblockOutput> chunk;
+    Chunk take_next(Tick&& tick) {
+        Chunk chunk;
         {
             std::unique_lock lock(mutex_);
             const std::size_t slot = taken_ % slots_.size();
@@ -71,6 +76,20 @@ public:
         return chunk;
     }
 
+    // A chunk to fill, with buffers from earlier chunks when there are any.
+    Chunk take_spare() {
+        std::lock_guard lock(mutex_);
+        if (spares_.empty()) return {};
+        Chunk chunk = std::move(spares_.back());
+        spares_.pop_back();
+        return chunk;
+    }
+
+    void give_back(Chunk chunk) {
+        std::lock_guard lock(mutex_);
+        spares_.push_back(std::move(chunk));
+    }
+
     void stop() {
         {
             std::lock_guard lock(mutex_);
@@ -83,26 +102,33 @@ private:
     std::mutex mutex_;
     std::condition_variable room_;
     std::condition_variable filled_;
-    std::vector<std::vector<LandblockOutput>> slots_;
+    std::vector<Chunk> slots_;
+    std::vector<Chunk> spares_;
     std::vector<bool> ready_;
     std::size_t taken_ = 0;
     bool stopped_ = false;
 };
 
-LandblockOutput bake_one(const quillmere_dat::file_type::region::Region& region, const quillmere_dat::FileSource& cell,
-                         std::uint16_t landblock, scenery_bake_determinism::SceneCache& scenes,
-                         scenery_bake_determinism::MeshCache& meshes) {
-    LandblockOutput output{landblock, {}, 0};
+// Bakes `landblock` into `output`, reusing its buffer. The lines are built
+// in `scratch`, which stays in this thread's cache, and copied out in one
+// piece: appended field by field straight into `output`, whose memory the
+// sink's thread touched last, every small write would wait for the line to
+// come over from the other core.
+void bake_one(LandblockOutput& output, std::string& scratch, const quillmere_dat::file_type::region::Region& region,
+              const quillmere_dat::FileSource& cell, std::uint16_t landblock,
+              scenery_bake_determinism::SceneCache& scenes, scenery_bake_determinism::MeshCache& meshes) {
+    output.landblock = landblock;
+    output.content.clear();
+    output.placements = 0;
     const auto bake = scenery_bake_determinism::bake_landblock(region, cell, landblock, scenes, meshes);
-    if (!bake) return output;
-    // A line takes about 200 bytes.
-    output.content.reserve(bake->placements.size() * 224);
+    if (!bake) return;
+    scratch.clear();
     for (const auto& placement : bake->placements) {
-        scenery_bake_determinism::append_placement_line(output.content, placement);
-        output.content += '\n';
+        scenery_bake_determinism::append_placement_line(scratch, placement);
+        scratch += '\n';
     }
+    output.content.assign(scratch);
     output.placements = bake->placements.size();
-    return output;
 }
 
 }  // namespace
@@ -131,8 +157,11 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
     if (workers <= 1) {
         scenery_bake_determinism::SceneCache scenes(portal);
         scenery_bake_determinism::MeshCache meshes(portal);
+        LandblockOutput output;
+        std::string scratch;
         for (std::size_t i = 0; i < landblocks.size(); ++i) {
-            QM_TRY_VOID(deliver(bake_one(region, cell, landblocks[i], scenes, meshes)));
+            bake_one(output, scratch, region, cell, landblocks[i], scenes, meshes);
+            QM_TRY_VOID(deliver(output));
             tick(i + 1);
         }
         return totals;
@@ -145,14 +174,15 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
     const auto work = [&] {
         scenery_bake_determinism::SceneCache scenes(portal);
         scenery_bake_determinism::MeshCache meshes(portal);
+        std::string scratch;
         for (std::size_t index = next_chunk++; index < chunks; index = next_chunk++) {
             if (!ring.wait_for_room(index)) return;
             const auto part = landblocks.subspan(index * per_chunk,
                                                  std::min(per_chunk, landblocks.size() - index * per_chunk));
-            std::vector<LandblockOutput> chunk;
-            chunk.reserve(part.size());
-            for (const std::uint16_t landblock : part) {
-                chunk.push_back(bake_one(region, cell, landblock, scenes, meshes));
+            Chunk chunk = ring.take_spare();
+            chunk.resize(part.size());
+            for (std::size_t i = 0; i < part.size(); ++i) {
+                bake_one(chunk[i], scratch, region, cell, part[i], scenes, meshes);
                 baked.fetch_add(1, std::memory_order_relaxed);
             }
             ring.put(index, std::move(chunk));
@@ -168,13 +198,15 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
 
     const auto tick_baked = [&] { tick(baked.load(std::memory_order_relaxed)); };
     for (std::size_t index = 0; index < chunks; ++index) {
-        for (const auto& output : ring.take_next(tick_baked)) {
+        Chunk chunk = ring.take_next(tick_baked);
+        for (const auto& output : chunk) {
             if (auto written = deliver(output); !written) {
                 ring.stop();
                 join();
                 return std::unexpected(std::move(written).error());
             }
         }
+        ring.give_back(std::move(chunk));
         tick_baked();
     }
     join();
