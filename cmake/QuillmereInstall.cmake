@@ -39,6 +39,8 @@ if(QUILLMERE_BUILD_TESTS)
       -DCONSUMER_SOURCE=${PROJECT_SOURCE_DIR}/tests/package-consumer
       -DWORK_DIR=${PROJECT_BINARY_DIR}/package-test
       -DCXX_COMPILER=${CMAKE_CXX_COMPILER}
+      "-DCXX_FLAGS=${CMAKE_CXX_FLAGS}"
+      "-DEXE_LINKER_FLAGS=${CMAKE_EXE_LINKER_FLAGS}"
       -P ${PROJECT_SOURCE_DIR}/tests/package-consumer/run.cmake)
   set_tests_properties(package.ConsumerBuildsAgainstTheInstalledTree PROPERTIES TIMEOUT 300)
 endif()
