@@ -63,7 +63,16 @@ std::vector<std::string> landblock_lines(const quillmere_dat::file_type::region:
     std::vector<std::string> lines;
     if (const auto bake = bake_landblock(region, cell, landblock, scenes, meshes)) {
         lines.reserve(bake->placements.size());
-        for (const auto& placement : bake->placements) lines.push_back(placement_line(placement));
+        // Each line is formatted into one scratch buffer and kept in a string
+        // of its exact size: a run holds all its lines until the comparison,
+        // and spare capacity would only be memory to fault in.
+        std::string scratch;
+        scratch.reserve(512);
+        for (const auto& placement : bake->placements) {
+            scratch.clear();
+            append_placement_line(scratch, placement);
+            lines.emplace_back(scratch);
+        }
     }
     return lines;
 }
