@@ -12,6 +12,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,17 +28,25 @@ std::size_t chunk_size(std::size_t landblocks, unsigned threads) {
     return std::clamp<std::size_t>(landblocks / (std::size_t{threads} * 8), 1, 16);
 }
 
-// Chunks finished out of order wait in a ring of `window` slots until the
-// sink has taken every chunk before them. A worker does not start a chunk
-// that would not fit in the ring, so at most `window` chunks are held. Chunks
-// the sink is done with come back as spares, their text buffers with them:
-// a buffer made by one thread and freed by another would make the allocator
+// Chunks finished out of order wait in a ring of `window` slots until every
+// chunk before them has gone to the sink. A worker does not start a chunk that
+// would not fit in the ring, so at most `window` chunks are held.
+//
+// There is no writing thread: the worker that puts a chunk also delivers
+// every chunk that is then next in order, unless another worker is already
+// delivering (that one sees the new chunk before it lets go). The workers are
+// then the only busy threads, one per core, rather than a writer that keeps
+// taking their cores away.
+//
+// Delivered chunks come back as spares, their text buffers with them: a
+// buffer made by one thread and freed by another would make the allocator
 // hand memory back and forth to the system for every chunk.
 using Chunk = std::vector<LandblockOutput>;
 
 class ReorderRing {
 public:
-    explicit ReorderRing(std::size_t window) : slots_(window), ready_(window, false) {}
+    ReorderRing(std::size_t window, std::size_t chunks)
+        : slots_(window), ready_(window, false), chunks_(chunks) {}
 
     // Waits until chunk `index` fits; false when the bake was stopped.
     bool wait_for_room(std::size_t index) {
@@ -46,34 +55,45 @@ public:
         return !stopped_;
     }
 
-    void put(std::size_t index, Chunk chunk) {
-        {
-            std::lock_guard lock(mutex_);
-            slots_[index % slots_.size()] = std::move(chunk);
-            ready_[index % slots_.size()] = true;
+    // Puts chunk `index` in the ring, then delivers with `deliver` every
+    // chunk that is next in order, if no other worker is delivering. The
+    // first failure of `deliver` stops the bake.
+    template <typename Deliver>
+    void put_and_deliver(std::size_t index, Chunk chunk, Deliver&& deliver) {
+        std::unique_lock lock(mutex_);
+        slots_[index % slots_.size()] = std::move(chunk);
+        ready_[index % slots_.size()] = true;
+        if (delivering_) return;
+        delivering_ = true;
+        while (!stopped_ && ready_[taken_ % slots_.size()]) {
+            const std::size_t slot = taken_ % slots_.size();
+            Chunk next = std::move(slots_[slot]);
+            ready_[slot] = false;
+            lock.unlock();
+            auto delivered = deliver(next);
+            lock.lock();
+            spares_.push_back(std::move(next));
+            if (!delivered) {
+                failure_ = std::move(delivered).error();
+                stopped_ = true;
+                break;
+            }
+            ++taken_;
+            room_.notify_all();
         }
-        filled_.notify_one();
+        delivering_ = false;
+        if (stopped_ || taken_ == chunks_) {
+            stopped_ = true;
+            room_.notify_all();
+            finished_.notify_all();
+        }
     }
 
-    // The next chunk in order, waiting for it in short steps so that `tick`
-    // can report progress meanwhile.
-    template <typename Tick>
-    Chunk take_next(Tick&& tick) {
-        Chunk chunk;
-        {
-            std::unique_lock lock(mutex_);
-            const std::size_t slot = taken_ % slots_.size();
-            while (!filled_.wait_for(lock, 100ms, [&] { return bool(ready_[slot]); })) {
-                lock.unlock();
-                tick();
-                lock.lock();
-            }
-            chunk = std::move(slots_[slot]);
-            ready_[slot] = false;
-            ++taken_;
-        }
-        room_.notify_all();
-        return chunk;
+    // Waits up to `step` for the bake to end (every chunk delivered, or a
+    // failure); true when it has.
+    bool wait_until_finished(std::chrono::milliseconds step) {
+        std::unique_lock lock(mutex_);
+        return finished_.wait_for(lock, step, [&] { return stopped_; });
     }
 
     // A chunk to fill, with buffers from earlier chunks when there are any.
@@ -85,28 +105,21 @@ public:
         return chunk;
     }
 
-    void give_back(Chunk chunk) {
-        std::lock_guard lock(mutex_);
-        spares_.push_back(std::move(chunk));
-    }
-
-    void stop() {
-        {
-            std::lock_guard lock(mutex_);
-            stopped_ = true;
-        }
-        room_.notify_all();
-    }
+    // The sink's failure, once the workers are joined.
+    std::optional<ToolError> failure() { return std::move(failure_); }
 
 private:
     std::mutex mutex_;
     std::condition_variable room_;
-    std::condition_variable filled_;
+    std::condition_variable finished_;
     std::vector<Chunk> slots_;
     std::vector<Chunk> spares_;
     std::vector<bool> ready_;
+    std::size_t chunks_;
     std::size_t taken_ = 0;
+    bool delivering_ = false;
     bool stopped_ = false;
+    std::optional<ToolError> failure_;
 };
 
 // Bakes `landblock` into `output`, reusing its buffer. The lines are built
@@ -167,10 +180,14 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
         return totals;
     }
 
-    ReorderRing ring(std::size_t{workers} * 4);
+    ReorderRing ring(std::size_t{workers} * 4, chunks);
     std::atomic<std::size_t> next_chunk{0};
     std::atomic<std::size_t> baked{0};
 
+    const auto deliver_chunk = [&](const Chunk& chunk) -> std::expected<void, ToolError> {
+        for (const auto& output : chunk) QM_TRY_VOID(deliver(output));
+        return {};
+    };
     const auto work = [&] {
         scenery_bake_determinism::SceneCache scenes(portal);
         scenery_bake_determinism::MeshCache meshes(portal);
@@ -185,31 +202,18 @@ std::expected<BakeTotals, ToolError> bake_landblocks(const quillmere_dat::file_t
                 bake_one(chunk[i], scratch, region, cell, part[i], scenes, meshes);
                 baked.fetch_add(1, std::memory_order_relaxed);
             }
-            ring.put(index, std::move(chunk));
+            ring.put_and_deliver(index, std::move(chunk), deliver_chunk);
         }
     };
 
     std::vector<std::thread> pool;
     pool.reserve(workers);
     for (unsigned i = 0; i < workers; ++i) pool.emplace_back(work);
-    const auto join = [&] {
-        for (auto& thread : pool) thread.join();
-    };
-
-    const auto tick_baked = [&] { tick(baked.load(std::memory_order_relaxed)); };
-    for (std::size_t index = 0; index < chunks; ++index) {
-        Chunk chunk = ring.take_next(tick_baked);
-        for (const auto& output : chunk) {
-            if (auto written = deliver(output); !written) {
-                ring.stop();
-                join();
-                return std::unexpected(std::move(written).error());
-            }
-        }
-        ring.give_back(std::move(chunk));
-        tick_baked();
-    }
-    join();
+    // This thread only reports progress while the workers bake and deliver.
+    while (!ring.wait_until_finished(100ms)) tick(baked.load(std::memory_order_relaxed));
+    for (auto& thread : pool) thread.join();
+    if (auto failure = ring.failure()) return std::unexpected(std::move(*failure));
+    tick(landblocks.size());
     return totals;
 }
 

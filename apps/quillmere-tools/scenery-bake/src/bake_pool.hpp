@@ -24,8 +24,8 @@ struct LandblockOutput {
     std::size_t placements = 0;
 };
 
-// Takes each landblock's output, in landblock order, on the thread that
-// called bake_landblocks.
+// Takes each landblock's output, in landblock order, one call at a time
+// (from whichever worker holds the next landblocks in order).
 class LandblockSink {
 public:
     virtual ~LandblockSink() = default;
