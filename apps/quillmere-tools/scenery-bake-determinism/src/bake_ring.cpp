@@ -57,21 +57,18 @@ std::optional<LandblockBake> bake_landblock(const quillmere_dat::file_type::regi
     return bake;
 }
 
-std::vector<std::string> landblock_lines(const quillmere_dat::file_type::region::Region& region,
+LineList landblock_lines(const quillmere_dat::file_type::region::Region& region,
                                          const quillmere_dat::FileSource& cell, std::uint16_t landblock,
-                                         SceneCache& scenes, MeshCache& meshes) {
-    std::vector<std::string> lines;
+                                         SceneCache& scenes, MeshCache& meshes, std::pmr::memory_resource* memory) {
+    LineList lines(memory);
     if (const auto bake = bake_landblock(region, cell, landblock, scenes, meshes)) {
-        lines.reserve(bake->placements.size());
-        // Each line is formatted into one scratch buffer and kept in a string
-        // of its exact size: a run holds all its lines until the comparison,
-        // and spare capacity would only be memory to fault in.
+        lines.reserve(bake->placements.size(), typical_placement_line_size);
         std::string scratch;
         scratch.reserve(512);
         for (const auto& placement : bake->placements) {
             scratch.clear();
             append_placement_line(scratch, placement);
-            lines.emplace_back(scratch);
+            lines.push_back(scratch);
         }
     }
     return lines;
@@ -85,7 +82,7 @@ RunResult bake_ring_to_lines(const quillmere_dat::file_type::region::Region& reg
     RunResult run;
     run.reserve(landblocks.size());
     for (const std::uint16_t landblock : landblocks) {
-        run.push_back({landblock, landblock_lines(region, cell, landblock, scenes, meshes)});
+        run.push_back({landblock, landblock_lines(region, cell, landblock, scenes, meshes, run.memory())});
     }
     return run;
 }

@@ -9,6 +9,7 @@
 #include <quillmere/scenery_bake/baker.hpp>
 
 #include <cstdint>
+#include <memory_resource>
 #include <optional>
 #include <span>
 #include <string>
@@ -50,12 +51,12 @@ struct LandblockBake {
     std::uint16_t landblock, SceneCache& scenes, MeshCache& meshes,
     quillmere_scenery_bake::DropObserver* observer = nullptr);
 
-// The landblock's placement lines, in the baker's order; none when its
-// terrain is missing or undecodable.
-[[nodiscard]] std::vector<std::string> landblock_lines(const quillmere_dat::file_type::region::Region& region,
-                                                       const quillmere_dat::FileSource& cell,
-                                                       std::uint16_t landblock, SceneCache& scenes,
-                                                       MeshCache& meshes);
+// The landblock's placement lines, in the baker's order, kept in `memory`;
+// none when its terrain is missing or undecodable.
+[[nodiscard]] LineList landblock_lines(const quillmere_dat::file_type::region::Region& region,
+                                       const quillmere_dat::FileSource& cell, std::uint16_t landblock,
+                                       SceneCache& scenes, MeshCache& meshes,
+                                       std::pmr::memory_resource* memory = std::pmr::get_default_resource());
 
 // One baking run over `landblocks`, with caches of its own: an entry per
 // landblock, in order. Never fails: a landblock whose terrain is missing or

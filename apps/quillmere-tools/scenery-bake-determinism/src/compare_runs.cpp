@@ -9,8 +9,8 @@ namespace scenery_bake_determinism {
 
 namespace {
 
-const std::vector<std::string>& lines_of(const RunResult& run, std::uint16_t landblock) {
-    static const std::vector<std::string> none;
+const LineList& lines_of(const RunResult& run, std::uint16_t landblock) {
+    static const LineList none;
     const auto it = std::find_if(run.begin(), run.end(),
                                  [&](const LandblockLines& entry) { return entry.landblock == landblock; });
     return it == run.end() ? none : it->lines;

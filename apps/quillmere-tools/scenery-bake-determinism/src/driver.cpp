@@ -12,7 +12,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <future>
 #include <system_error>
 
 namespace scenery_bake_determinism {
@@ -71,15 +70,10 @@ std::expected<void, ToolError> run(const Environment& environment, std::ostream&
         log << "scenery-bake-determinism: baking 13\u00D713 = " << landblocks.size() << " LBs (run " << run_number
             << ")\n";
     };
-    // The runs share nothing but the read-only region and archives (read
-    // with positioned reads), so they bake side by side; the second falls
-    // back to this thread, after the first, when no thread can be started.
     announce(1);
-    announce(2);
-    auto second_run = std::async(std::launch::async | std::launch::deferred,
-                                 [&] { return bake_ring_to_lines(region, portal, cell, landblocks); });
     const RunResult run1 = bake_ring_to_lines(region, portal, cell, landblocks);
-    const RunResult run2 = second_run.get();
+    announce(2);
+    const RunResult run2 = bake_ring_to_lines(region, portal, cell, landblocks);
 
     const std::filesystem::path output_root =
         environment.determinism_out ? std::filesystem::path(*environment.determinism_out) : default_output_root;

@@ -2,6 +2,7 @@
 
 #include <quillmere/scenery_bake/baker.hpp>
 
+#include <cstddef>
 #include <string>
 
 namespace scenery_bake_determinism {
@@ -12,6 +13,10 @@ namespace scenery_bake_determinism {
 // inf and -inf. The key order is fixed: the run files are compared byte for
 // byte.
 [[nodiscard]] std::string placement_line(const quillmere_scenery_bake::SceneryPlacement& placement);
+
+// At least the length of a line whose coordinates have up to three integer
+// digits (most are 185 to 198 bytes with their line feed).
+inline constexpr std::size_t typical_placement_line_size = 200;
 
 // Appends the placement's line to `out`, without a line end.
 void append_placement_line(std::string& out, const quillmere_scenery_bake::SceneryPlacement& placement);

@@ -4,6 +4,14 @@
 
 namespace scenery_bake_determinism {
 
+RunResult::RunResult() : memory_(std::make_unique<RunMemory>()) {}
+
+RunResult::RunResult(std::initializer_list<LandblockLines> entries) : RunResult() {
+    entries_.assign(entries.begin(), entries.end());
+}
+
+RunResult::~RunResult() = default;
+
 std::vector<std::uint16_t> landblock_square() {
     std::vector<std::uint16_t> square;
     square.reserve(13 * 13);

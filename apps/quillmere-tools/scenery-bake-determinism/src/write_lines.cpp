@@ -51,16 +51,8 @@ std::expected<void, ToolError> write_landblock_file(const std::filesystem::path&
 }
 
 std::expected<void, ToolError> write_lines(const std::filesystem::path& directory, std::uint16_t landblock,
-                                           std::span<const std::string> lines) {
-    std::size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 1;
-    std::string content;
-    content.reserve(size);
-    for (const auto& line : lines) {
-        content += line;
-        content += '\n';
-    }
-    return write_landblock_file(directory, landblock, content);
+                                           const LineList& lines) {
+    return write_landblock_file(directory, landblock, lines.text());
 }
 
 }  // namespace scenery_bake_determinism

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "line_list.hpp"
 #include "tool_error.hpp"
 
 #include <cstdint>
 #include <expected>
 #include <filesystem>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -18,15 +18,15 @@ std::expected<void, ToolError> write_file(const std::filesystem::path& path, std
 // "0x{lb}.scenery.jsonl" with 4 upper-case hex digits.
 [[nodiscard]] std::string landblock_file_name(std::uint16_t landblock);
 
-// Writes one landblock's file in `directory`: every line followed by a line
-// feed, created or truncated, in one write. Fails with "write {path}" and
-// the file system's error as its cause.
 // Writes `content`, a landblock's lines each followed by a line feed, as
-// that landblock's file in `directory`; fails like write_lines.
+// that landblock's file in `directory`, created or truncated, in one write.
+// Fails with "write {path}" and the file system's error as its cause.
 std::expected<void, ToolError> write_landblock_file(const std::filesystem::path& directory, std::uint16_t landblock,
                                                     std::string_view content);
 
+// Writes one landblock's lines as its file in `directory`; fails like
+// write_landblock_file.
 std::expected<void, ToolError> write_lines(const std::filesystem::path& directory, std::uint16_t landblock,
-                                           std::span<const std::string> lines);
+                                           const LineList& lines);
 
 }  // namespace scenery_bake_determinism

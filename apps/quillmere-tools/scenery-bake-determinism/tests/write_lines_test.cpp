@@ -41,7 +41,7 @@ TEST(WriteLines, FileNameHasFourUpperCaseHexDigits) {
 
 TEST(WriteLines, EveryLineEndsInALineFeedAndExistingFilesAreTruncated) {
     const fs::path dir = fresh_directory("content");
-    const std::vector<std::string> lines = {"{\"a\":1}", "{\"b\":2}"};
+    const scenery_bake_determinism::LineList lines = {"{\"a\":1}", "{\"b\":2}"};
     ASSERT_TRUE(write_lines(dir, 0xA9B4, lines).has_value());
     EXPECT_EQ(slurp(dir / "0xA9B4.scenery.jsonl"), "{\"a\":1}\n{\"b\":2}\n");
 
@@ -54,7 +54,7 @@ TEST(WriteLines, EveryLineEndsInALineFeedAndExistingFilesAreTruncated) {
 TEST(WriteLines, FailureNamesThePathAndCarriesTheSystemError) {
     const fs::path dir = fresh_directory("failure");
     const fs::path missing = dir / "no-such-directory";
-    const auto result = write_lines(missing, 0x0001, std::vector<std::string>{"x"});
+    const auto result = write_lines(missing, 0x0001, {"x"});
     ASSERT_FALSE(result.has_value());
     EXPECT_EQ(result.error().report(),
               "Error: write " + (missing / "0x0001.scenery.jsonl").string() +

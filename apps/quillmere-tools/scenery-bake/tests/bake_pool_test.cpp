@@ -77,7 +77,7 @@ TEST_F(BakePool, EveryThreadCountGivesTheCheckLinesInLandblockOrder) {
     std::string expected;
     std::size_t expected_placements = 0;
     for (const auto& entry : scenery_bake_determinism::bake_ring_to_lines(region_, *portal_, *cell_, landblocks)) {
-        for (const auto& line : entry.lines) expected += line + "\n";
+        expected += entry.lines.text();
         expected_placements += entry.lines.size();
     }
     ASSERT_GT(expected_placements, 1000U);
