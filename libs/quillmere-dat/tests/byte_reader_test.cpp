@@ -34,6 +34,9 @@ TEST(ByteReader, PositionPastTheEndFailsEveryRead) {
     EXPECT_EQ(reader.remaining(), 0U);
     EXPECT_FALSE(reader.read_u8().has_value());
     EXPECT_EQ((reader.read_array<16>().error().display()), "not enough bytes in reader");
+    // Nothing is there to read, and nothing is asked for.
+    ASSERT_TRUE(reader.read_bytes(0).has_value());
+    EXPECT_TRUE(reader.read_bytes(0)->empty());
 }
 
 TEST(CompressedU32, DecodesEachForm) {

@@ -5,13 +5,26 @@
 #include <CLI/CLI.hpp>
 #include <unistd.h>
 
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
+
+// A seed is a whole number from 0 to 2^64 - 1, in decimal, nothing else.
+std::string check_seed(const std::string& text) {
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return "the seed must be a whole number from 0 to 18446744073709551615, not '" + text + "'";
+    }
+    return {};
+}
 
 void print_progress(std::size_t done, std::size_t total) {
     std::fprintf(stderr, "\rquillmere-mkworld: %zu / %zu files", done, total);
@@ -24,15 +37,19 @@ void print_progress(std::size_t done, std::size_t total) {
 int main(int argc, char** argv) {
     CLI::App app{"Writes a generated world: client_portal.dat and client_cell_1.dat.", "quillmere-mkworld"};
     std::filesystem::path out;
-    std::uint64_t seed = 1;
+    std::string seed_text = "1";
     std::string profile_name = "demo";
     app.add_option("-o,--out", out, "Folder to write the two archives into (created if missing)")->required();
-    app.add_option("-s,--seed", seed, "Seed of the world; the same seed gives the same bytes")->capture_default_str();
+    app.add_option("-s,--seed", seed_text, "Seed of the world; the same seed gives the same bytes")
+        ->check(CLI::Validator(check_seed, "UINT64"))
+        ->capture_default_str();
     app.add_option("-p,--profile", profile_name, "World to build: demo, minimal or large")
         ->check(CLI::IsMember({"demo", "minimal", "large"}))
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     const quillmere_mkworld::Profile profile = *quillmere_mkworld::parse_profile(profile_name);
+    std::uint64_t seed = 0;
+    std::from_chars(seed_text.data(), seed_text.data() + seed_text.size(), seed);
 
     std::error_code error;
     std::filesystem::create_directories(out, error);
@@ -44,9 +61,17 @@ int main(int argc, char** argv) {
     const quillmere_mkworld::Progress progress =
         ::isatty(STDERR_FILENO) ? quillmere_mkworld::Progress(print_progress) : quillmere_mkworld::Progress();
     const auto world = quillmere_mkworld::build_world(profile, seed, progress);
-    if (auto written = world.write(out); !written) {
-        std::cerr << "quillmere-mkworld: " << written.error().display() << "\n";
-        return 1;
+    const std::pair<const quillmere_dat::DatWriter*, const char*> archives[] = {
+        {&world.portal(), quillmere_mkworld::portal_file_name},
+        {&world.cell(), quillmere_mkworld::cell_file_name},
+    };
+    for (const auto& [archive, name] : archives) {
+        const std::filesystem::path path = out / name;
+        if (auto written = archive->write(path); !written) {
+            std::cerr << "quillmere-mkworld: cannot write " << path.string() << ": " << written.error().display()
+                      << "\n";
+            return 1;
+        }
     }
     std::cerr << "quillmere-mkworld: wrote " << (out / quillmere_mkworld::portal_file_name).string() << " ("
               << world.portal().file_count() << " files) and " << (out / quillmere_mkworld::cell_file_name).string()

@@ -7,6 +7,7 @@
 #include <quillmere/common/try.hpp>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -68,8 +69,13 @@ std::expected<void, ToolError> run_bake(const BakeRequest& request, const Enviro
     if (stream != nullptr) QM_TRY_VOID(stream->finish());
     bar.finish(summary(totals, bar.elapsed_seconds()));
     if (digest != nullptr) {
-        std::fprintf(digest_stream, "%s\n", digest->hex_digest().c_str());
-        std::fflush(digest_stream);
+        // The digest is the whole output: not writing it is a failure.
+        errno = 0;
+        const bool written = std::fprintf(digest_stream, "%s\n", digest->hex_digest().c_str()) >= 0;
+        if (!written || std::fflush(digest_stream) != 0 || std::ferror(digest_stream) != 0) {
+            return std::unexpected(ToolError::wrap("write standard output",
+                                                   quillmere_dat::error::IoError::from_errno(errno != 0 ? errno : EIO)));
+        }
     }
     return {};
 }

@@ -51,8 +51,16 @@ void ProgressBar::draw(std::size_t done, std::size_t total) {
     drawn_ = true;
 }
 
+ProgressBar::~ProgressBar() {
+    if (stream_ != nullptr && drawn_ && !finished_) {
+        std::fputc('\n', stream_);
+        std::fflush(stream_);
+    }
+}
+
 void ProgressBar::finish(const std::string& summary) {
     if (stream_ == nullptr) return;
+    finished_ = true;
     std::fprintf(stream_, "\r%s: %s\x1b[K\n", label_.c_str(), summary.c_str());
     std::fflush(stream_);
 }

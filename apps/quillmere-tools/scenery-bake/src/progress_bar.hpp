@@ -21,6 +21,11 @@ namespace scenery_bake_tool {
 class ProgressBar {
 public:
     ProgressBar(std::FILE* stream, std::string label);
+    ProgressBar(const ProgressBar&) = delete;
+    ProgressBar& operator=(const ProgressBar&) = delete;
+    // A bar left unfinished (the bake failed) ends its line, so that what is
+    // printed next starts on a line of its own.
+    ~ProgressBar();
 
     void update(std::size_t done, std::size_t total);
     // Replaces the bar with `summary` and a line end.
@@ -36,6 +41,7 @@ private:
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point last_draw_;
     bool drawn_ = false;
+    bool finished_ = false;
 };
 
 }  // namespace scenery_bake_tool

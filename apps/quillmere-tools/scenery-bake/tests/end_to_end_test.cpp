@@ -151,6 +151,15 @@ TEST(SceneryBake, MissingArchivesAndUnwritableOutputFailBeforeBaking) {
         EXPECT_EQ(outcome.stdout_text, "") << c.arguments;
     }
 
+    // Output that cannot be written is a failure, the digest's too.
+    for (const char* output : {"--digest", "--out -"}) {
+        const Outcome full = bake(archives() + " --landblocks A9B3-A9B5 " + output + " >/dev/full");
+        EXPECT_EQ(full.status, 1) << output;
+        EXPECT_EQ(full.stderr_text,
+                  "Error: write standard output\n\nCaused by:\n    No space left on device (os error 28)\n")
+            << output;
+    }
+
     // A landblock file that cannot be written stops the bake with its path.
     const fs::path directory = fresh("e2e-blocked");
     fs::create_directories(directory / "0xA9B4.scenery.jsonl");
@@ -175,4 +184,14 @@ TEST(SceneryBake, ShowsProgressOnATerminal) {
               std::string::npos)
         << text;
     EXPECT_NE(text.find(test_world::golden().at("sha256")), std::string::npos) << text;
+
+    // A failed bake leaves the bar's line before it reports.
+    const fs::path directory = fresh("terminal-blocked");
+    fs::create_directories(directory / "0xAFBA.scenery.jsonl");
+    const std::string failing = quote(SCENERY_BAKE_EXE) + " " + archives() + " --landblocks A3AE-AFBA --threads 1 --out " +
+                                quote(directory.string());
+    const Outcome failed = test_world::run_command("script -qec " + quote(failing) + " " + quote(shown.string()));
+    EXPECT_NE(failed.status, 0);
+    EXPECT_NE(failed.stdout_text.find("scenery-bake: ["), std::string::npos) << failed.stdout_text;
+    EXPECT_NE(failed.stdout_text.find("\nError: write "), std::string::npos) << failed.stdout_text;
 }

@@ -41,6 +41,8 @@ public:
     // `count` bytes as a view into the data; end of data when fewer remain.
     ReadResult<std::span<const std::uint8_t>> read_bytes(std::uint64_t count) {
         if (count > remaining()) return std::unexpected(error::ReadError::end_of_data());
+        // The position may lie past the end (alignment steps allow it).
+        if (count == 0) return std::span<const std::uint8_t>{};
         const auto view = data_.subspan(static_cast<std::size_t>(position_),
                                         static_cast<std::size_t>(count));
         position_ += count;

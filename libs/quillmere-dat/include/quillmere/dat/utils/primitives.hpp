@@ -36,12 +36,17 @@ ReadResult<void> align_to_4(ByteReader& reader);
 }
 
 // Reads `count` elements with `read`, appending them to a list whose storage
-// is reserved once, bounded by what the remaining data can hold.
+// is reserved once, bounded by what the remaining data can hold and by twice
+// its size in bytes (an element in memory may be much larger than its
+// smallest encoding: a string is a length word on the wire); a longer list
+// grows as it is read.
 template <typename T, typename Read>
 ReadResult<std::vector<T>> read_list(ByteReader& reader, std::uint64_t count,
                                      std::uint64_t min_element_size, Read&& read) {
     std::vector<T> out;
-    out.reserve(reservable(reader, count, min_element_size));
+    const std::uint64_t within_twice_the_data = reader.remaining() * 2 / sizeof(T) + 1;
+    const std::size_t reserved = reservable(reader, count, min_element_size);
+    out.reserve(reserved < within_twice_the_data ? reserved : static_cast<std::size_t>(within_twice_the_data));
     for (std::uint64_t i = 0; i < count; ++i) {
         auto element = read(reader);
         if (!element.has_value()) return std::unexpected(std::move(element).error());
