@@ -3,6 +3,7 @@
 // positioned reads that cannot be avoided.
 
 #include "bench_data.hpp"
+#include "bench_main.hpp"
 #include "block_plan.hpp"
 #include "heap_meter.hpp"
 #include "paired.hpp"
@@ -172,11 +173,4 @@ void register_all() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    register_all();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return quillmere_bench::run_benchmarks(argc, argv, register_all); }

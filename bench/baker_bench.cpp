@@ -5,6 +5,7 @@
 // untimed pass) or cold (made afresh for every pass).
 
 #include "bench_data.hpp"
+#include "bench_main.hpp"
 
 #include <bake_ring.hpp>
 #include <mesh_cache.hpp>
@@ -106,11 +107,4 @@ void register_all() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    register_all();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return quillmere_bench::run_benchmarks(argc, argv, register_all); }

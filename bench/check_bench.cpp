@@ -4,6 +4,7 @@
 // floor's plan to <data>/check-floor-<world>.plan.
 
 #include "bench_data.hpp"
+#include "bench_main.hpp"
 #include "check_io_plan.hpp"
 #include "check_io_recording.hpp"
 #include "paired.hpp"
@@ -81,18 +82,15 @@ void check_end_to_end(benchmark::State& state, const quillmere_bench::WorldPaths
     state.counters["written_MB"] = static_cast<double>(written) / 1e6;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+void register_all() {
     benchmark::RegisterBenchmark("Check/large_world", [](benchmark::State& s) {
         check_end_to_end(s, quillmere_bench::large_world(), "large");
     })->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
     benchmark::RegisterBenchmark("Check/demo_world", [](benchmark::State& s) {
         check_end_to_end(s, quillmere_bench::demo_world(), "demo");
     })->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return quillmere_bench::run_benchmarks(argc, argv, register_all); }

@@ -3,6 +3,7 @@
 // all and data that compresses as far as the format allows.
 
 #include "bench_data.hpp"
+#include "bench_main.hpp"
 
 #include <quillmere/dat/dat_database.hpp>
 #include <quillmere/dat/utils/lrs.hpp>
@@ -99,11 +100,4 @@ void register_all() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    register_all();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return quillmere_bench::run_benchmarks(argc, argv, register_all); }

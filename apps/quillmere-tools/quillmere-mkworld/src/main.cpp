@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -17,13 +18,16 @@
 namespace {
 
 // A seed is a whole number from 0 to 2^64 - 1, in decimal, nothing else.
-std::string check_seed(const std::string& text) {
+std::optional<std::uint64_t> parse_seed(const std::string& text) {
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return "the seed must be a whole number from 0 to 18446744073709551615, not '" + text + "'";
-    }
-    return {};
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::string check_seed(const std::string& text) {
+    if (parse_seed(text)) return {};
+    return "the seed must be a whole number from 0 to 18446744073709551615, not '" + text + "'";
 }
 
 void print_progress(std::size_t done, std::size_t total) {
@@ -48,8 +52,7 @@ int main(int argc, char** argv) {
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
     const quillmere_mkworld::Profile profile = *quillmere_mkworld::parse_profile(profile_name);
-    std::uint64_t seed = 0;
-    std::from_chars(seed_text.data(), seed_text.data() + seed_text.size(), seed);
+    const std::uint64_t seed = *parse_seed(seed_text);
 
     std::error_code error;
     std::filesystem::create_directories(out, error);

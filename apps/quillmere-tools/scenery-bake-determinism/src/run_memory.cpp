@@ -39,7 +39,7 @@ RunMemory::~RunMemory() {
 
 void* RunMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
     if (alignment > huge_page || bytes > SIZE_MAX - 2 * huge_page) throw std::bad_alloc();
-    const auto padding = static_cast<std::size_t>(-reinterpret_cast<std::uintptr_t>(next_) & (alignment - 1));
+    auto padding = static_cast<std::size_t>(-reinterpret_cast<std::uintptr_t>(next_) & (alignment - 1));
     if (next_ == nullptr || padding + bytes > left_) {
         // A new block; what was left of the last one stays unused.
         const std::size_t size = (bytes + huge_page - 1) / huge_page * huge_page;
@@ -49,7 +49,7 @@ void* RunMemory::do_allocate(std::size_t bytes, std::size_t alignment) {
         blocks_.push_back({start, size});
         next_ = start;
         left_ = size;
-        return do_allocate(bytes, alignment);
+        padding = 0;  // a block starts on a huge-page boundary
     }
     std::byte* result = next_ + padding;
     next_ = result + bytes;

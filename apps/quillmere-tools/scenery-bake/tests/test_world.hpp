@@ -28,6 +28,13 @@ inline std::string slurp(const fs::path& path) {
     return content.str();
 }
 
+// How often `what` occurs in `text`, without overlaps.
+inline std::size_t count_occurrences(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+    return n;
+}
+
 inline std::string quote(const std::string& text) {
     std::string out = "'";
     for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);

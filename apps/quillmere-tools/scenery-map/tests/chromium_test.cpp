@@ -9,6 +9,7 @@
 #include <cstdint>
 
 namespace fs = std::filesystem;
+using test_world::count_occurrences;
 using test_world::quote;
 
 namespace {
@@ -37,12 +38,6 @@ std::uint32_t big_endian(const std::string& bytes, std::size_t at) {
     return value;
 }
 
-std::size_t count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
-
 }  // namespace
 
 TEST(SceneryMapInChromium, LoadsWithoutErrorsAndTakesAScreenshot) {
@@ -63,7 +58,8 @@ TEST(SceneryMapInChromium, LoadsWithoutErrorsAndTakesAScreenshot) {
     ASSERT_EQ(dom.status, 0) << dom.stderr_text;
     EXPECT_TRUE(dom.stdout_text.starts_with("<svg")) << dom.stdout_text.substr(0, 200);
     EXPECT_EQ(dom.stdout_text.find("parsererror"), std::string::npos);
-    EXPECT_EQ(std::to_string(count(dom.stdout_text, "class=\"placement\"")), test_world::golden().at("placements"));
+    EXPECT_EQ(std::to_string(count_occurrences(dom.stdout_text, "class=\"placement\"")),
+              test_world::golden().at("placements"));
 
     const fs::path shot = test_world::scratch() / "chromium" / "demo.png";
     const auto screenshot = test_world::run_command(

@@ -9,6 +9,7 @@
 
 namespace fs = std::filesystem;
 using test_world::Outcome;
+using test_world::count_occurrences;
 using test_world::quote;
 
 namespace {
@@ -19,12 +20,6 @@ std::string archives() {
 }
 
 Outcome map(const std::string& arguments) { return test_world::run_command(quote(SCENERY_MAP_EXE) + " " + arguments); }
-
-std::size_t count(const std::string& text, const std::string& what) {
-    std::size_t n = 0;
-    for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
-    return n;
-}
 
 }  // namespace
 
@@ -38,7 +33,8 @@ TEST(SceneryMapTool, DrawsOneMarkerPerLineTheBakeWrites) {
             test_world::run_command(quote(SCENERY_BAKE_EXE) + " " + archives() + " --landblocks " + range + " --out -");
         ASSERT_EQ(baked.status, 0);
         const std::string text = test_world::slurp(svg);
-        EXPECT_EQ(count(text, "class=\"placement\""), count(baked.stdout_text, "\n")) << range;
+        EXPECT_EQ(count_occurrences(text, "class=\"placement\""), count_occurrences(baked.stdout_text, "\n"))
+            << range;
         EXPECT_TRUE(text.ends_with("</svg>\n"));
     }
 }
@@ -47,7 +43,8 @@ TEST(SceneryMapTool, DefaultsToTheCheckSquare) {
     const fs::path svg = test_world::scratch() / "tool" / "default.svg";
     ASSERT_EQ(map(archives() + " --out " + quote(svg.string())).status, 0);
     const std::string text = test_world::slurp(svg);
-    EXPECT_EQ(std::to_string(count(text, "class=\"placement\"")), test_world::golden().at("placements"));
+    EXPECT_EQ(std::to_string(count_occurrences(text, "class=\"placement\"")),
+              test_world::golden().at("placements"));
     EXPECT_NE(text.find(">A3AE<"), std::string::npos);
     EXPECT_NE(text.find(">AFBA<"), std::string::npos);
     EXPECT_EQ(text.find(">A3AD<"), std::string::npos);
